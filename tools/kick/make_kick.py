@@ -115,13 +115,6 @@ def butterworth(x, cutoffHz, highPass):
     return biquad(x, b[0] / a0, b[1] / a0, b[2] / a0, -2.0 * c / a0, (1.0 - alpha) / a0)
 
 
-def band_pass(x, centreHz, q):
-    w = 2.0 * math.pi * centreHz / RATE
-    alpha = math.sin(w) / (2.0 * q)
-    a0 = 1.0 + alpha
-    return biquad(x, alpha / a0, 0.0, -alpha / a0, -2.0 * math.cos(w) / a0, (1.0 - alpha) / a0)
-
-
 def rms(x):
     return math.sqrt(sum(v * v for v in x) / len(x)) if x else 0.0
 
@@ -282,24 +275,25 @@ def blocks():
     return [(s, min(s + BLOCK, LENGTH)) for s in range(0, LENGTH, BLOCK)]
 
 
-def pchip(xs, ys, n):
-    """Monotone cubic through (xs, ys): no overshoot between control points."""
-    m = len(xs)
-    d = [(ys[i + 1] - ys[i]) / (xs[i + 1] - xs[i]) for i in range(m - 1)]
-    t = [d[0]] + [0.0 if d[i - 1] * d[i] <= 0 else 2.0 / (1.0 / d[i - 1] + 1.0 / d[i]) for i in range(1, m - 1)] + [d[-1]]
-    i = 0
-    while i < m - 2 and n > xs[i + 1]:
-        i += 1
-    h = xs[i + 1] - xs[i]
-    u = (n - xs[i]) / h
-    return ((2 * u ** 3 - 3 * u ** 2 + 1) * ys[i] + (u ** 3 - 2 * u ** 2 + u) * h * t[i]
-            + (-2 * u ** 3 + 3 * u ** 2) * ys[i + 1] + (u ** 3 - u ** 2) * h * t[i + 1])
-
-
 def envelope(points):
+    """Gain per sample through (index, gain) points: a monotone cubic in log
+    gain, so the level never overshoots between two points."""
     xs = [p[0] for p in points]
     ys = [math.log(p[1]) for p in points]
-    return [math.exp(pchip(xs, ys, n)) for n in range(LENGTH)]
+    m = len(xs)
+    d = [(ys[i + 1] - ys[i]) / (xs[i + 1] - xs[i]) for i in range(m - 1)]
+    t = ([d[0]] + [0.0 if d[i - 1] * d[i] <= 0 else 2.0 / (1.0 / d[i - 1] + 1.0 / d[i])
+                   for i in range(1, m - 1)] + [d[-1]])
+    out = []
+    i = 0
+    for n in range(LENGTH):
+        while i < m - 2 and n > xs[i + 1]:
+            i += 1
+        h = xs[i + 1] - xs[i]
+        u = (n - xs[i]) / h
+        out.append(math.exp((2 * u ** 3 - 3 * u ** 2 + 1) * ys[i] + (u ** 3 - 2 * u ** 2 + u) * h * t[i]
+                            + (-2 * u ** 3 + 3 * u ** 2) * ys[i + 1] + (u ** 3 - u ** 2) * h * t[i + 1]))
+    return out
 
 
 def scale_around(x, centre, gain, halfWidth):
@@ -333,7 +327,7 @@ def place_peaks(x):
             p = max(range(s + bump, e - bump), key=lambda n: abs(x[n]))
         # The ring right after a slap must stay below the slap itself once it
         # is raised; ease it without touching the slap's own sample.
-        for n in range(p - bump, p + bump + 1):
+        for n in range(max(0, p - bump), min(LENGTH, p + bump + 1)):
             limit = 0.85 * abs(x[p])
             if n != p and abs(x[n]) > limit:
                 scale_around(x, n, limit / abs(x[n]), min(5, abs(n - p) - 1))
