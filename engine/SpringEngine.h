@@ -5,6 +5,35 @@
 // Threading: process() runs on the audio thread; setParameter() may run on any
 // thread at any time, including during process(). resume()/releaseBuffers()
 // run only while processing is stopped.
+//
+// setParameter() never touches the tank: it publishes the raw value in a
+// per-parameter atomic slot, flags it and bumps a change counter (release).
+// process() looks at the counter once per block (acquire) and applies the
+// flagged values, in index order, before its first sample. When calls come
+// between blocks this is exactly the same as applying them at the call, since
+// the ten mappings touch disjoint fields. Two events need care:
+//  - Kick: several sets between blocks restart the impulse once, with the
+//    last value, which is what applying each of them would leave.
+//  - SpringTension: each change zeroes the last activeLength entries of every
+//    buffer. Those suffixes nest, so a batch of changes is the longest suffix
+//    (the largest fraction seen, kept with an atomic max) followed by the last
+//    fraction. Positions are never touched.
+// resume() and releaseBuffers() first apply whatever is pending.
+//
+// The tank runs in sub-blocks no longer than the shortest active length: a
+// step reads what was written activeLength steps earlier, so inside such a
+// sub-block every read is known before it starts and only the true recursions
+// (damping low-passes, resonant filters) stay serial. The result is bit
+// for bit the sample-by-sample flow.
+//
+// Bad input: a non-finite input sample counts as 0; a non-finite output
+// sample is written as 0; a tank whose loops went non-finite is emptied at the
+// end of the block (one test per block) without drawing a new spread.
+#include "engine/EngineState.h"
+#include "engine/SpringTank.h"
+
+#include <array>
+#include <atomic>
 #include <cstdint>
 
 class SpringEngine {
@@ -32,4 +61,20 @@ public:
 
     // One block; in and out may be the same buffer. frames <= 0 does nothing.
     void process(const float* in, float* out, std::int32_t frames);
+
+    // The full state, for tests; call between blocks.
+    void exportState(EngineState& state) const;
+
+private:
+    void applyPending();
+    void processTank(const float* in, float* out, std::int32_t frames);
+
+    SpringTank tank;
+
+    std::array<std::atomic<float>, SpringTank::kNumParameters> pendingValues{};
+    std::array<std::atomic<std::uint32_t>, SpringTank::kNumParameters> pendingFlags{};
+    // Largest SpringTension length fraction since the last apply.
+    std::atomic<float> pendingLongestFraction;
+    std::atomic<std::uint32_t> changeCounter{0};
+    std::uint32_t appliedCounter = 0;
 };

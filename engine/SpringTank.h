@@ -1,0 +1,71 @@
+#pragma once
+// The state both engines share: sixteen damped combs in four banks (A 0-3,
+// B 4-7, C 8-11, D 12-15), four resonant filters, the gains and the kick
+// playback; with building the tank for a rate, the mapping of parameter values
+// to coefficients, and the recovery of a tank gone non-finite. How samples flow
+// through it is the engine's business.
+#include "engine/DelayUnit.h"
+#include "engine/EngineState.h"
+#include "engine/KickImpulse.h"
+#include "engine/ResonantFilter.h"
+
+#include <array>
+#include <cstdint>
+
+class SpringTank {
+public:
+    static constexpr int kNumUnits = 16;
+    static constexpr int kNumParameters = 10;
+    static constexpr int kSpringTensionIndex = 4;
+    static constexpr int kKickIndex = 9;
+    // Longest buffer a rate may ask for; a larger rate fails like an allocation.
+    static constexpr double kMaxUnitLength = 16.0 * 1024 * 1024;
+    static const std::array<float, kNumUnits> kTimeConstants;
+
+    // Kick rewound, filters reset, buffers sized for sampleRate and the draw r
+    // (0..32767) and zero-filled. A non-finite or non-positive rate keeps the
+    // previous one. On failure every buffer is released and built stays false.
+    bool build(float rate, std::int32_t draw);
+    void releaseBuffers();
+
+    // One parameter value to coefficients; non-finite values count as 0.
+    void applyParameter(std::int32_t index, float value);
+    // The length fraction a SpringTension value gives.
+    static float lengthFraction(float value);
+    static float sanitized(float value) { return value - value == 0.0f ? value : 0.0f; }
+
+    // The check a block ends with: one test on a sum of the loop states.
+    bool loopStateIsFinite() const;
+    // Empties the tank as a build would, keeping lengths and coefficients.
+    void clearLoops();
+
+    // Kick contribution of one sample, in double; advances the playback.
+    double kickContribution()
+    {
+        if (!(kickGain > 0.0f))
+            return 0.0;
+        if (!(kickPosition < float(kKickImpulseLength)))
+            return 0.0;
+        kickPosition = static_cast<float>(double(kickStep) + double(kickPosition));
+        return double(kickGain) * kickValueAt(kickPosition);
+    }
+    // The impulse interpolated at a position >= 0; 0 at or beyond the end.
+    static float kickValueAt(float position);
+
+    void exportState(EngineState& state) const;
+
+    std::array<DelayUnit, kNumUnits> delayUnits;
+    ResonantFilter inputHighPass;
+    ResonantFilter timbreFilter1;
+    ResonantFilter timbreFilter2;
+    ResonantFilter outputLowPass;
+    float inputGain = 0.0f;
+    float dispersionDepth = 0.0f;
+    float dryGain = 0.0f;
+    float wetGain = 0.0f;
+    float kickGain = 0.0f;
+    float kickPosition = 0.0f;
+    float kickStep = 0.0f;
+    float sampleRate = 44100.0f;
+    bool built = false;
+};
