@@ -30,12 +30,20 @@ std::string buildPath(const char* path) {
 }
 
 ToolRun runTool(const std::vector<std::string>& args) {
-    std::string command = "\"" + buildPath(QUORL_HOST_PATH) + "\"";
-    for (const std::string& arg : args) command += " \"" + arg + "\"";
-    command += " 2>&1";
+    // Appended piece by piece: GCC 12 warns falsely on "\"" + text.
+    std::string command;
+    const auto addQuoted = [&command](const std::string& text) {
+        command.push_back('"');
+        command.append(text);
+        command.append("\" ");
+    };
+    addQuoted(buildPath(QUORL_HOST_PATH));
+    for (const std::string& arg : args) addQuoted(arg);
+    command.append("2>&1");
 #if defined(_WIN32)
     // cmd.exe strips one pair of outer quotes from the whole line.
-    command = "\"" + command + "\"";
+    command.insert(command.begin(), '"');
+    command.push_back('"');
     FILE* pipe = _popen(command.c_str(), "r");
 #else
     FILE* pipe = popen(command.c_str(), "r");
