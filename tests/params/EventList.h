@@ -7,12 +7,6 @@
 
 #include "host/AEffect.h"
 
-struct Cc {
-    int status;
-    int controller;
-    int value;
-};
-
 class EventList {
 public:
     // One MIDI event per entry; nullptr entries can be added with addNull().
@@ -27,7 +21,6 @@ public:
         owned.push_back(std::move(event));
         return *this;
     }
-    EventList& add(Cc cc) { return add(cc.status, cc.controller, cc.value); }
     EventList& addNull() {
         pointers.push_back(nullptr);
         return *this;

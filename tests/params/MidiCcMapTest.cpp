@@ -55,7 +55,11 @@ TEST(MidiCcMap, ControlChangeOnEveryChannelSetsTheBoundParameter) {
 
 struct IgnoredCase {
     const char* what;
-    Cc event;
+    struct {
+        int status;
+        int controller;
+        int value;
+    } event;
     VstInt32 type;
 };
 
