@@ -1,8 +1,10 @@
 #include "engine/SpringEngine.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <emmintrin.h>
 #include <limits>
 
 namespace {
@@ -93,35 +95,135 @@ void SpringEngine::process(const float* in, float* out, std::int32_t frames)
         tank.clearLoops();
 }
 
+namespace {
+
+inline double low(__m128d v)
+{
+    return _mm_cvtsd_f64(v);
+}
+
+inline __m128d high(__m128d v)
+{
+    return _mm_unpackhi_pd(v, v);
+}
+
+// Rounds both lanes to float and back: the stored value, kept in double.
+inline __m128d single2(__m128d v)
+{
+    return _mm_cvtps_pd(_mm_cvtpd_ps(v));
+}
+
+// The loop state of the sixteen units, side by side in pairs of doubles
+// holding float values.
+struct UnitPairs {
+    static constexpr int kPairs = SpringTank::kNumUnits / 2;
+    __m128d state[kPairs], complement[kPairs], pole[kPairs], feedback[kPairs], lastRead[kPairs];
+
+    explicit UnitPairs(const std::array<DelayUnit, SpringTank::kNumUnits>& units)
+    {
+        for (int p = 0; p < kPairs; ++p) {
+            const DelayUnit& a = units[2 * p];
+            const DelayUnit& b = units[2 * p + 1];
+            state[p] = _mm_set_pd(b.dampState, a.dampState);
+            complement[p] = _mm_set_pd(b.dampingComplement, a.dampingComplement);
+            pole[p] = _mm_set_pd(b.damping, a.damping);
+            feedback[p] = _mm_set_pd(b.feedback, a.feedback);
+            lastRead[p] = _mm_set_pd(b.lastOutput, a.lastOutput);
+        }
+    }
+
+    void store(std::array<DelayUnit, SpringTank::kNumUnits>& units) const
+    {
+        for (int p = 0; p < kPairs; ++p) {
+            units[2 * p].dampState = static_cast<float>(low(state[p]));
+            units[2 * p + 1].dampState = static_cast<float>(low(high(state[p])));
+            units[2 * p].lastOutput = static_cast<float>(low(lastRead[p]));
+            units[2 * p + 1].lastOutput = static_cast<float>(low(high(lastRead[p])));
+        }
+    }
+};
+
+} // namespace
+
 void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
 {
     SpringTank& t = tank;
-    std::array<DelayUnit, SpringTank::kNumUnits>& u = t.delayUnits;
-    for (std::int32_t i = 0; i < frames; ++i) {
-        const float input = finiteOrZero(in[i]);
-        const float a = static_cast<float>(double(input) * t.inputGain);
-        const float x = static_cast<float>(0.5 * a);
-        const float h = t.inputHighPass.highPass(x);
-        const float y0 = u[0].tick(h), y1 = u[1].tick(h), y2 = u[2].tick(h), y3 = u[3].tick(h);
-        const float mA = static_cast<float>((((double(y0) - y1) + y2) - y3) * t.dispersionDepth);
-        const float xB = static_cast<float>(double(h) * (double(mA) + 1.0));
-        const float y4 = u[4].tick(xB), y5 = u[5].tick(xB), y6 = u[6].tick(xB), y7 = u[7].tick(xB);
-        const float sB = static_cast<float>(((double(y4) - y5) + y6) - y7);
-        const float t1 = t.timbreFilter1.lowPass(sB);
-        const double kick = t.kickContribution();
-        const float xC = static_cast<float>(double(static_cast<float>(xB + kick)) * (double(t1) + 1.0));
-        const float y8 = u[8].tick(xC), y9 = u[9].tick(xC), y10 = u[10].tick(xC), y11 = u[11].tick(xC);
-        const float sC = static_cast<float>(((double(y8) - y9) + y10) - y11);
-        const float t2 = t.timbreFilter2.lowPass(sC);
-        const float xD = static_cast<float>(double(xC) + ((double(t1) + mA) + t2));
-        const float y12 = u[12].tick(xD), y13 = u[13].tick(xD), y14 = u[14].tick(xD), y15 = u[15].tick(xD);
-        const float sD = static_cast<float>(((double(y13) + y12) - y14) - y15);
-        const float w = static_cast<float>((0.5 * t2 + (double(mA) + 0.5 * t1)) + sD);
-        const float o = t.outputLowPass.lowPass(w);
-        const float z = static_cast<float>(double(o) * double(0.1f));
-        const float hi = std::fabs(static_cast<float>(double(z) + 1.0));
-        const float lo = std::fabs(static_cast<float>(double(z) - 1.0));
-        const float c = static_cast<float>((double(hi) - double(lo)) * 0.5);
-        out[i] = finiteOrZero(static_cast<float>(double(input) * t.dryGain + double(t.wetGain) * c));
+    constexpr int kUnits = SpringTank::kNumUnits;
+    constexpr int kPairs = UnitPairs::kPairs;
+
+    UnitPairs units(t.delayUnits);
+    ResonantFilter highPass = t.inputHighPass;
+    ResonantFilter timbre1 = t.timbreFilter1;
+    ResonantFilter timbre2 = t.timbreFilter2;
+    ResonantFilter lowPass = t.outputLowPass;
+    const double inputGain = t.inputGain;
+    const __m128d depth = _mm_set_sd(t.dispersionDepth);
+    const double dryGain = t.dryGain;
+    const double wetGain = t.wetGain;
+
+    for (std::int32_t done = 0; done < frames;) {
+        // Up to the first wrap of any unit. A stranded position (at or past
+        // the active length, after a shortening) is used once and wraps.
+        std::int32_t n = frames - done;
+        float* at[kUnits];
+        for (int k = 0; k < kUnits; ++k) {
+            const DelayUnit& unit = t.delayUnits[k];
+            n = std::min(n, unit.position < unit.activeLength ? unit.activeLength - unit.position : 1);
+            at[k] = unit.samples.get() + unit.position;
+        }
+
+        // One loop, so that the independent work of a sample fills the time
+        // the filter recursions spend waiting on their own previous results.
+        for (std::int32_t i = 0; i < n; ++i) {
+            __m128d y[kPairs];
+            for (int p = 0; p < kPairs; ++p)
+                y[p] = _mm_set_pd(at[2 * p + 1][i], at[2 * p][i]);
+            const float input = finiteOrZero(in[done + i]);
+            const float x = static_cast<float>(0.5 * static_cast<float>(double(input) * inputGain));
+            const float h = highPass.highPass(x);
+            // Bank sums: + - + - for A, B and C; + + - - for D.
+            const __m128d sumA = _mm_sub_sd(_mm_add_sd(_mm_sub_sd(y[0], high(y[0])), y[1]), high(y[1]));
+            const double mA = static_cast<float>(low(_mm_mul_sd(sumA, depth)));
+            const float xB = static_cast<float>(double(h) * (mA + 1.0));
+            const __m128d sumB = _mm_sub_sd(_mm_add_sd(_mm_sub_sd(y[2], high(y[2])), y[3]), high(y[3]));
+            const float t1 = timbre1.lowPass(static_cast<float>(low(sumB)));
+            const double kick = t.kickContribution();
+            const float xC = static_cast<float>(double(static_cast<float>(xB + kick)) * (double(t1) + 1.0));
+            const __m128d sumC = _mm_sub_sd(_mm_add_sd(_mm_sub_sd(y[4], high(y[4])), y[5]), high(y[5]));
+            const float t2 = timbre2.lowPass(static_cast<float>(low(sumC)));
+            const float xD = static_cast<float>(double(xC) + ((double(t1) + mA) + t2));
+            const __m128d sumD = _mm_sub_sd(_mm_sub_sd(_mm_add_sd(high(y[6]), y[6]), y[7]), high(y[7]));
+            const float w = static_cast<float>((0.5 * t2 + (mA + 0.5 * t1)) + static_cast<float>(low(sumD)));
+            const float o = lowPass.lowPass(w);
+            const float z = static_cast<float>(double(o) * double(0.1f));
+            const float hi = std::fabs(static_cast<float>(double(z) + 1.0));
+            const float lo = std::fabs(static_cast<float>(double(z) - 1.0));
+            const float c = static_cast<float>((double(hi) - double(lo)) * 0.5);
+            out[done + i] = finiteOrZero(static_cast<float>(double(input) * dryGain + wetGain * c));
+
+            const __m128d bankInput[4] = {_mm_set1_pd(h), _mm_set1_pd(xB), _mm_set1_pd(xC), _mm_set1_pd(xD)};
+            for (int p = 0; p < kPairs; ++p) {
+                units.state[p] = single2(
+                    _mm_add_pd(_mm_mul_pd(y[p], units.complement[p]), _mm_mul_pd(units.pole[p], units.state[p])));
+                const __m128 written =
+                    _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(units.state[p], units.feedback[p]), bankInput[p / 2]));
+                at[2 * p][i] = _mm_cvtss_f32(written);
+                at[2 * p + 1][i] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
+                units.lastRead[p] = y[p];
+            }
+        }
+
+        for (DelayUnit& unit : t.delayUnits) {
+            unit.position += n;
+            if (unit.position >= unit.activeLength)
+                unit.position = 0;
+        }
+        done += n;
     }
+
+    units.store(t.delayUnits);
+    t.inputHighPass = highPass;
+    t.timbreFilter1 = timbre1;
+    t.timbreFilter2 = timbre2;
+    t.outputLowPass = lowPass;
 }

@@ -20,11 +20,12 @@
 //    fraction. Positions are never touched.
 // resume() and releaseBuffers() first apply whatever is pending.
 //
-// The tank runs in sub-blocks no longer than the shortest active length: a
-// step reads what was written activeLength steps earlier, so inside such a
-// sub-block every read is known before it starts and only the true recursions
-// (damping low-passes, resonant filters) stay serial. The result is bit
-// for bit the sample-by-sample flow.
+// The tank runs in sub-blocks in which no unit wraps: each unit then reads and
+// writes consecutive entries, nothing read in a sub-block was written in it,
+// and the sixteen damping low-passes run side by side in pairs of doubles
+// while the serial filter recursions dominate. The arithmetic of every stored
+// value is that of the sample-by-sample flow, so the result is bit for bit
+// the same.
 //
 // Bad input: a non-finite input sample counts as 0; a non-finite output
 // sample is written as 0; a tank whose loops went non-finite is emptied at the
@@ -70,6 +71,7 @@ private:
     void processTank(const float* in, float* out, std::int32_t frames);
 
     SpringTank tank;
+
 
     std::array<std::atomic<float>, SpringTank::kNumParameters> pendingValues{};
     std::array<std::atomic<std::uint32_t>, SpringTank::kNumParameters> pendingFlags{};
