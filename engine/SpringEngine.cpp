@@ -117,7 +117,7 @@ inline __m128d single2(__m128d v)
 // holding float values.
 struct UnitPairs {
     static constexpr int kPairs = SpringTank::kNumUnits / 2;
-    __m128d state[kPairs], complement[kPairs], pole[kPairs], feedback[kPairs], lastRead[kPairs];
+    __m128d state[kPairs], complement[kPairs], pole[kPairs], feedback[kPairs];
 
     explicit UnitPairs(const std::array<DelayUnit, SpringTank::kNumUnits>& units)
     {
@@ -128,7 +128,6 @@ struct UnitPairs {
             complement[p] = _mm_set_pd(b.dampingComplement, a.dampingComplement);
             pole[p] = _mm_set_pd(b.damping, a.damping);
             feedback[p] = _mm_set_pd(b.feedback, a.feedback);
-            lastRead[p] = _mm_set_pd(b.lastOutput, a.lastOutput);
         }
     }
 
@@ -137,8 +136,6 @@ struct UnitPairs {
         for (int p = 0; p < kPairs; ++p) {
             units[2 * p].dampState = static_cast<float>(low(state[p]));
             units[2 * p + 1].dampState = static_cast<float>(low(high(state[p])));
-            units[2 * p].lastOutput = static_cast<float>(low(lastRead[p]));
-            units[2 * p + 1].lastOutput = static_cast<float>(low(high(lastRead[p])));
         }
     }
 };
@@ -153,24 +150,41 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
 
     UnitPairs units(t.delayUnits);
     ResonantFilter highPass = t.inputHighPass;
-    ResonantFilter timbre1 = t.timbreFilter1;
-    ResonantFilter timbre2 = t.timbreFilter2;
+    // The two timbre filters run side by side: lane 0 timbreFilter1, lane 1
+    // timbreFilter2.
+    __m128d timbreStage1 = _mm_set_pd(t.timbreFilter2.stage1, t.timbreFilter1.stage1);
+    __m128d timbreStage2 = _mm_set_pd(t.timbreFilter2.stage2, t.timbreFilter1.stage2);
+    const __m128d timbreCutoff = _mm_set_pd(t.timbreFilter2.cutoff, t.timbreFilter1.cutoff);
+    const __m128d timbreFeedback = _mm_set_pd(t.timbreFilter2.feedbackAmount, t.timbreFilter1.feedbackAmount);
+    const __m128d offset = _mm_set1_pd(ResonantFilter::kOffset);
     ResonantFilter lowPass = t.outputLowPass;
     const double inputGain = t.inputGain;
     const __m128d depth = _mm_set_sd(t.dispersionDepth);
     const double dryGain = t.dryGain;
     const double wetGain = t.wetGain;
 
+    // Where each unit steps next and how many steps it has before it wraps;
+    // a stranded position (at or past the active length, after a
+    // shortening) is used once and wraps.
+    float* at[kUnits];
+    std::int32_t left[kUnits];
+    for (int k = 0; k < kUnits; ++k) {
+        const DelayUnit& unit = t.delayUnits[k];
+        at[k] = unit.samples.get() + unit.position;
+        left[k] = unit.position < unit.activeLength ? unit.activeLength - unit.position : 1;
+    }
+    const float kickGain = t.kickGain;
+    float kickPosition = t.kickPosition;
+    const float kickStep = t.kickStep;
+
     for (std::int32_t done = 0; done < frames;) {
-        // Up to the first wrap of any unit. A stranded position (at or past
-        // the active length, after a shortening) is used once and wraps.
         std::int32_t n = frames - done;
-        float* at[kUnits];
-        for (int k = 0; k < kUnits; ++k) {
-            const DelayUnit& unit = t.delayUnits[k];
-            n = std::min(n, unit.position < unit.activeLength ? unit.activeLength - unit.position : 1);
-            at[k] = unit.samples.get() + unit.position;
-        }
+        for (int k = 0; k < kUnits; ++k)
+            n = std::min(n, left[k]);
+        // The value each unit reads last in this sub-block, before it is
+        // overwritten.
+        for (int k = 0; k < kUnits; ++k)
+            t.delayUnits[k].lastOutput = at[k][n - 1];
 
         // One loop, so that the independent work of a sample fills the time
         // the filter recursions spend waiting on their own previous results.
@@ -186,12 +200,20 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
             const double mA = static_cast<float>(low(_mm_mul_sd(sumA, depth)));
             const float xB = static_cast<float>(double(h) * (mA + 1.0));
             const __m128d sumB = _mm_sub_sd(_mm_add_sd(_mm_sub_sd(y[2], high(y[2])), y[3]), high(y[3]));
-            const float t1 = timbre1.lowPass(static_cast<float>(low(sumB)));
-            const double kick = t.kickContribution();
-            const float xC = static_cast<float>(double(static_cast<float>(xB + kick)) * (double(t1) + 1.0));
             const __m128d sumC = _mm_sub_sd(_mm_add_sd(_mm_sub_sd(y[4], high(y[4])), y[5]), high(y[5]));
-            const float t2 = timbre2.lowPass(static_cast<float>(low(sumC)));
-            const float xD = static_cast<float>(double(xC) + ((double(t1) + mA) + t2));
+            // The sums as stored floats, the filters' offset added in double.
+            const __m128d timbreIn = _mm_add_pd(single2(_mm_unpacklo_pd(sumB, sumC)), offset);
+            const __m128d spread = _mm_sub_pd(timbreStage1, timbreStage2);
+            timbreStage1 = single2(_mm_add_pd(
+                _mm_mul_pd(_mm_add_pd(_mm_mul_pd(spread, timbreFeedback), _mm_sub_pd(timbreIn, timbreStage1)), timbreCutoff),
+                timbreStage1));
+            timbreStage2 = single2(
+                _mm_add_pd(_mm_mul_pd(_mm_sub_pd(timbreStage1, timbreStage2), timbreCutoff), timbreStage2));
+            const double t1 = low(timbreStage2);
+            const double t2 = low(high(timbreStage2));
+            const double kick = SpringTank::kickContribution(kickGain, kickPosition, kickStep);
+            const float xC = static_cast<float>(double(static_cast<float>(xB + kick)) * (t1 + 1.0));
+            const float xD = static_cast<float>(double(xC) + ((t1 + mA) + t2));
             const __m128d sumD = _mm_sub_sd(_mm_sub_sd(_mm_add_sd(high(y[6]), y[6]), y[7]), high(y[7]));
             const float w = static_cast<float>((0.5 * t2 + (mA + 0.5 * t1)) + static_cast<float>(low(sumD)));
             const float o = lowPass.lowPass(w);
@@ -209,21 +231,31 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
                     _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(units.state[p], units.feedback[p]), bankInput[p / 2]));
                 at[2 * p][i] = _mm_cvtss_f32(written);
                 at[2 * p + 1][i] = _mm_cvtss_f32(_mm_shuffle_ps(written, written, 1));
-                units.lastRead[p] = y[p];
             }
         }
 
-        for (DelayUnit& unit : t.delayUnits) {
-            unit.position += n;
-            if (unit.position >= unit.activeLength)
-                unit.position = 0;
+        for (int k = 0; k < kUnits; ++k) {
+            at[k] += n;
+            left[k] -= n;
+            if (left[k] == 0) {
+                DelayUnit& unit = t.delayUnits[k];
+                at[k] = unit.samples.get();
+                left[k] = std::max(unit.activeLength, std::int32_t{1});
+            }
         }
         done += n;
     }
 
+    for (int k = 0; k < kUnits; ++k) {
+        DelayUnit& unit = t.delayUnits[k];
+        unit.position = static_cast<std::int32_t>(at[k] - unit.samples.get());
+    }
+    t.kickPosition = kickPosition;
     units.store(t.delayUnits);
     t.inputHighPass = highPass;
-    t.timbreFilter1 = timbre1;
-    t.timbreFilter2 = timbre2;
+    t.timbreFilter1.stage1 = static_cast<float>(low(timbreStage1));
+    t.timbreFilter1.stage2 = static_cast<float>(low(timbreStage2));
+    t.timbreFilter2.stage1 = static_cast<float>(low(high(timbreStage1)));
+    t.timbreFilter2.stage2 = static_cast<float>(low(high(timbreStage2)));
     t.outputLowPass = lowPass;
 }

@@ -104,17 +104,6 @@ void SpringTank::applyParameter(std::int32_t index, float value)
     }
 }
 
-float SpringTank::kickValueAt(float position)
-{
-    if (!(position < float(kKickImpulseLength)))
-        return 0.0f;
-    const std::int32_t i = static_cast<std::int32_t>(position);
-    const double frac = double(position) - double(i);
-    const double next = i + 1 < kKickImpulseLength ? double(KickImpulse[i + 1]) : 0.0;
-    const double here = KickImpulse[i];
-    return static_cast<float>(frac * (next - here) + here);
-}
-
 bool SpringTank::loopStateIsFinite() const
 {
     double sum = 0.0;

@@ -40,17 +40,25 @@ public:
     void clearLoops();
 
     // Kick contribution of one sample, in double; advances the playback.
-    double kickContribution()
+    double kickContribution() { return kickContribution(kickGain, kickPosition, kickStep); }
+    static double kickContribution(float gain, float& position, float step)
     {
-        if (!(kickGain > 0.0f))
+        if (!(gain > 0.0f) || !(position < float(kKickImpulseLength)))
             return 0.0;
-        if (!(kickPosition < float(kKickImpulseLength)))
-            return 0.0;
-        kickPosition = static_cast<float>(double(kickStep) + double(kickPosition));
-        return double(kickGain) * kickValueAt(kickPosition);
+        position = static_cast<float>(double(step) + double(position));
+        return double(gain) * kickValueAt(position);
     }
     // The impulse interpolated at a position >= 0; 0 at or beyond the end.
-    static float kickValueAt(float position);
+    static float kickValueAt(float position)
+    {
+        if (!(position < float(kKickImpulseLength)))
+            return 0.0f;
+        const std::int32_t i = static_cast<std::int32_t>(position);
+        const double frac = double(position) - double(i);
+        const double next = i + 1 < kKickImpulseLength ? double(KickImpulse[i + 1]) : 0.0;
+        const double here = KickImpulse[i];
+        return static_cast<float>(frac * (next - here) + here);
+    }
 
     void exportState(EngineState& state) const;
 
