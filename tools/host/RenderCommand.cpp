@@ -5,6 +5,7 @@
 #include "tools/host/ProgressBar.h"
 #include "tools/host/RenderInput.h"
 #include "tools/host/RenderOutput.h"
+#include "tools/host/SlotQueue.h"
 #include "tools/host/TextParse.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <csignal>
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -22,6 +24,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int kMaxBlock = 65536;
 constexpr std::int64_t kIoChunk = 16384;
+constexpr int kChunkSlots = 4;
 
 std::atomic<bool> interrupted{false};
 extern "C" void onInterrupt(int) { interrupted.store(true); }
@@ -92,6 +95,15 @@ struct Lane {
     std::vector<std::vector<float>> droppedOutputs;
     std::vector<float*> inputs;
     std::vector<float*> outputs;
+};
+
+// A chunk of interleaved frames on its way from the reader to the writer.
+struct Chunk {
+    std::vector<float> interleaved;
+    std::vector<std::vector<float>> in;  // per channel
+    std::vector<std::vector<float>> out;
+    std::int64_t frames = 0;
+    bool last = false;  // the input ended within this chunk
 };
 
 // A change resolved to a frame and, for parameters, an index.
@@ -173,9 +185,53 @@ int runRender(const Arguments& args) {
     RenderOutput output;
     if (!output.open(options.output, input.sampleRate(), channels, input.subtype(), error)) return reportError(error);
 
-    std::vector<float> interleaved(static_cast<std::size_t>(chunk * channels));
-    std::vector<std::vector<float>> inBuffers(static_cast<std::size_t>(channels), std::vector<float>(chunk));
-    std::vector<std::vector<float>> outBuffers(static_cast<std::size_t>(channels), std::vector<float>(chunk));
+    // Reading, splitting into channels, joining and writing run on threads of
+    // their own, a few chunks ahead of and behind the processing, so they hide
+    // behind the plug-in's time.
+    std::vector<Chunk> chunks(kChunkSlots);
+    for (Chunk& c : chunks) {
+        c.interleaved.resize(static_cast<std::size_t>(chunk * channels));
+        c.in.assign(static_cast<std::size_t>(channels), std::vector<float>(static_cast<std::size_t>(chunk)));
+        c.out.assign(static_cast<std::size_t>(channels), std::vector<float>(static_cast<std::size_t>(chunk)));
+    }
+    // File channels no output writes to stay silent.
+    std::vector<bool> written(static_cast<std::size_t>(channels), false);
+    for (const Lane& lane : lanes)
+        for (int c : lane.outputChannel)
+            if (c >= 0) written[static_cast<std::size_t>(c)] = true;
+    SlotQueue freeSlots;
+    SlotQueue readSlots;
+    SlotQueue writeSlots;
+    for (int slot = 0; slot < kChunkSlots; ++slot) freeSlots.push(slot);
+    std::atomic<bool> stopReading{false};
+    std::atomic<bool> writeFailed{false};
+    std::string writeError;
+    std::thread reader([&] {
+        for (int slot; !stopReading.load() && (slot = freeSlots.pop()) >= 0;) {
+            Chunk& c = chunks[static_cast<std::size_t>(slot)];
+            c.frames = input.read(c.interleaved.data(), chunk);
+            c.last = c.frames < chunk;
+            for (std::int64_t f = 0; f < c.frames; ++f)
+                for (int ch = 0; ch < channels; ++ch)
+                    c.in[static_cast<std::size_t>(ch)][static_cast<std::size_t>(f)] =
+                        c.interleaved[static_cast<std::size_t>(f * channels + ch)];
+            readSlots.push(slot);
+            if (c.last) break;
+        }
+    });
+    std::thread writer([&] {
+        for (int slot; (slot = writeSlots.pop()) >= 0;) {
+            Chunk& c = chunks[static_cast<std::size_t>(slot)];
+            for (std::int64_t f = 0; f < c.frames; ++f)
+                for (int ch = 0; ch < channels; ++ch)
+                    c.interleaved[static_cast<std::size_t>(f * channels + ch)] =
+                        c.out[static_cast<std::size_t>(ch)][static_cast<std::size_t>(f)];
+            if (!writeFailed.load() && !output.write(c.interleaved.data(), c.frames, writeError))
+                writeFailed.store(true);
+            freeSlots.push(slot);
+        }
+    });
+
     std::vector<float> silence(static_cast<std::size_t>(chunk), 0.0f);
     const std::int64_t tailFrames = std::llround(options.tailSeconds * input.sampleRate());
     ProgressBar progress(input.frames() + tailFrames);
@@ -189,24 +245,29 @@ int runRender(const Arguments& args) {
     std::int64_t tailLeft = tailFrames;
     bool inputDone = false;
     std::size_t nextChange = 0;
-    while (!interrupted.load()) {
-        std::int64_t frames = 0;
-        if (!inputDone) {
-            frames = input.read(interleaved.data(), chunk);
-            inputFrames += frames;
-            inputDone = frames < chunk;
+    while (!interrupted.load() && !writeFailed.load()) {
+        const int slot = inputDone ? freeSlots.pop() : readSlots.pop();
+        Chunk& current = chunks[static_cast<std::size_t>(slot)];
+        if (inputDone) {
+            current.frames = 0;
+        } else {
+            inputFrames += current.frames;
+            inputDone = current.last;
         }
-        std::fill(interleaved.begin() + frames * channels, interleaved.end(), 0.0f);
+        std::int64_t frames = current.frames;
+        for (auto& channel : current.in) std::fill(channel.begin() + frames, channel.end(), 0.0f);
         const std::int64_t fromTail = inputDone ? std::min(chunk - frames, tailLeft) : 0;
         tailLeft -= fromTail;
         frames += fromTail;
-        if (frames == 0) break;
+        if (frames == 0) {
+            freeSlots.push(slot);
+            break;
+        }
 
-        for (std::int64_t f = 0; f < frames; ++f)
-            for (int c = 0; c < channels; ++c)
-                inBuffers[static_cast<std::size_t>(c)][static_cast<std::size_t>(f)] =
-                    interleaved[static_cast<std::size_t>(f * channels + c)];
-        for (auto& channel : outBuffers) std::fill(channel.begin(), channel.end(), 0.0f);
+        for (int c = 0; c < channels; ++c)
+            if (!written[static_cast<std::size_t>(c)])
+                std::fill(current.out[static_cast<std::size_t>(c)].begin(), current.out[static_cast<std::size_t>(c)].end(),
+                          0.0f);
 
         for (std::int64_t done = 0; done < frames;) {
             for (; nextChange < timed.size() && timed[nextChange].frame <= position + done; ++nextChange) {
@@ -223,13 +284,13 @@ int runRender(const Arguments& args) {
             for (Lane& lane : lanes) {
                 for (std::size_t i = 0; i < lane.inputChannel.size(); ++i) {
                     const int c = lane.inputChannel[i];
-                    lane.inputs[i] = (c >= 0 ? inBuffers[static_cast<std::size_t>(c)].data() : silence.data()) + done;
+                    lane.inputs[i] = (c >= 0 ? current.in[static_cast<std::size_t>(c)].data() : silence.data()) + done;
                 }
                 std::size_t dropped = 0;
                 for (std::size_t o = 0; o < lane.outputChannel.size(); ++o) {
                     const int c = lane.outputChannel[o];
                     lane.outputs[o] =
-                        (c >= 0 ? outBuffers[static_cast<std::size_t>(c)].data() : lane.droppedOutputs[dropped++].data()) +
+                        (c >= 0 ? current.out[static_cast<std::size_t>(c)].data() : lane.droppedOutputs[dropped++].data()) +
                         done;
                 }
                 const auto callStart = Clock::now();
@@ -239,15 +300,18 @@ int runRender(const Arguments& args) {
             done += length;
         }
 
-        for (std::int64_t f = 0; f < frames; ++f)
-            for (int c = 0; c < channels; ++c)
-                interleaved[static_cast<std::size_t>(f * channels + c)] =
-                    outBuffers[static_cast<std::size_t>(c)][static_cast<std::size_t>(f)];
-        if (!output.write(interleaved.data(), frames, error)) return reportError(error);
+        current.frames = frames;
+        writeSlots.push(slot);
         position += frames;
         progress.update(position);
     }
+    stopReading.store(true);
+    writeSlots.close();
+    writer.join();
+    freeSlots.close();
+    reader.join();
     progress.finish();
+    if (writeFailed.load()) return reportError(writeError);
     if (interrupted.load()) return reportError("render interrupted; no output written");
     if (!output.commit(error)) return reportError(error);
     const double totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
