@@ -1,7 +1,8 @@
 // A minimal mono effect for exercising the host tool: output = input x Gain.
-// MIDI controller 20 sets Gain. Built three ways: sound, with a heap
-// allocation in its audio callback, and trusting its parameter range (it
-// outputs NaN for a Gain outside 0..1); the validator must tell them apart.
+// MIDI controller 20 sets Gain. Built four ways: sound, with a heap
+// allocation in its audio callback, trusting its parameter range (it
+// outputs NaN for a Gain outside 0..1), and with an editor (a plain child
+// window on Windows); the validator must tell them apart.
 #include "tests/host-tool/TestModuleExport.h"
 
 #include <atomic>
@@ -10,6 +11,9 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#if defined(_WIN32) && defined(TEST_GAIN_EDITOR)
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -17,7 +21,28 @@ struct GainEffect {
     AEffect effect{};
     std::atomic<float> gain{1.0f};
     char programName[kVstMaxProgNameLen] = "Unity";
+    ERect editorRect{0, 0, 120, 200};
+    void* editorWindow = nullptr;
 };
+
+#if defined(TEST_GAIN_EDITOR)
+VstIntPtr openEditor(GainEffect& gain, void* parent) {
+#if defined(_WIN32)
+    gain.editorWindow = CreateWindowExA(0, "STATIC", "Gain", WS_CHILD | WS_VISIBLE, 0, 0, 200, 120,
+                                        static_cast<HWND>(parent), nullptr, GetModuleHandleA(nullptr), nullptr);
+#else
+    gain.editorWindow = parent;
+#endif
+    return gain.editorWindow != nullptr ? 1 : 0;
+}
+
+void closeEditor(GainEffect& gain) {
+#if defined(_WIN32)
+    if (gain.editorWindow != nullptr) DestroyWindow(static_cast<HWND>(gain.editorWindow));
+#endif
+    gain.editorWindow = nullptr;
+}
+#endif
 
 GainEffect& self(AEffect* effect) { return *static_cast<GainEffect*>(effect->object); }
 
@@ -42,6 +67,12 @@ VstIntPtr VSTCALLBACK dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index,
     GainEffect& gain = self(effect);
     switch (opcode) {
         case effClose: delete &gain; return 1;
+#if defined(TEST_GAIN_EDITOR)
+        case effEditGetRect: *static_cast<ERect**>(ptr) = &gain.editorRect; return 1;
+        case effEditOpen: return openEditor(gain, ptr);
+        case effEditClose: closeEditor(gain); return 1;
+        case effEditIdle: return gain.editorWindow != nullptr ? 1 : 0;
+#endif
         case effGetParamName: copyText(ptr, index == 0 ? "Gain" : "", kVstMaxParamStrLen); return 0;
         case effGetParamLabel: copyText(ptr, "", kVstMaxParamStrLen); return 0;
         case effGetParamDisplay: {
@@ -111,6 +142,9 @@ TEST_MODULE_EXPORT AEffect* VSTCALLBACK VSTPluginMain(audioMasterCallback host) 
     e.numInputs = 1;
     e.numOutputs = 1;
     e.flags = effFlagsCanReplacing;
+#if defined(TEST_GAIN_EDITOR)
+    e.flags |= effFlagsHasEditor;
+#endif
     e.ioRatio = 1.0f;
     e.object = gain;
     e.uniqueID = fourCharId('Q', 'h', 'G', 'n');

@@ -120,6 +120,19 @@ TEST_F(HostTool, ValidatePassesASoundModule) {
     EXPECT_EQ(linesStartingWith(run, "SKIP  no allocation").size(), kAllocationsObservable ? 0u : 1u) << run.output;
 }
 
+TEST_F(HostTool, ValidateOpensAnEditorWhereItCanMakeAWindow) {
+    const ToolRun run = runTool({"validate", buildPath(EDITOR_MODULE), "--cycles", "5", "--seconds", "0.2"});
+    EXPECT_EQ(run.status, 0) << run.output;
+    const auto opened = linesStartingWith(run, "PASS  editor: 3 openings");
+    const auto skipped = linesStartingWith(run, "SKIP  editor: no native parent window");
+#if defined(_WIN32)
+    // Windows can be made only with a display (under Wine: an X server).
+    EXPECT_EQ(opened.size() + skipped.size(), 1u) << run.output;
+#else
+    EXPECT_EQ(skipped.size(), 1u) << run.output;
+#endif
+}
+
 TEST_F(HostTool, ValidateNamesTheCheckAModuleFails) {
     struct Case {
         std::string module;
