@@ -5,8 +5,6 @@
 
 #if defined(_WIN32)
 #define PROBE_EXPORT extern "C" __declspec(dllexport)
-// The shell's load-time entry is not part of the probe: the lookup by code address is tested.
-void* quorlModuleHandle() { return nullptr; }
 #else
 #define PROBE_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
