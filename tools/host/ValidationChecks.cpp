@@ -105,6 +105,22 @@ std::string parameterSummary(const PluginInstance& plugin, int index) {
     return "parameter " + std::to_string(index) + " (\"" + plugin.parameterName(index) + "\")";
 }
 
+// What most checks start from: a resumed instance, buffers to match, and
+// the run's random sources.
+struct Rig {
+    Rig(const ValidationTarget& target, double sampleRate, int blockSize)
+        : plugin(prepared(target, sampleRate, blockSize, error)),
+          buffers(plugin ? plugin->numInputs() : 1, plugin ? plugin->numOutputs() : 1, blockSize),
+          random(target.seed),
+          seed(target.seed) {}
+
+    std::string error;
+    std::unique_ptr<PluginInstance> plugin;
+    ChannelBuffers buffers;
+    std::mt19937 random;
+    std::uint32_t seed;
+};
+
 }  // namespace
 
 CheckResult checkOpenCloseCold(const ValidationTarget& target) {
@@ -118,15 +134,12 @@ CheckResult checkOpenCloseCold(const ValidationTarget& target) {
 }
 
 CheckResult checkOpenCloseWarm(const ValidationTarget& target) {
-    std::uint32_t seed = target.seed;
     for (int i = 0; i < target.cycles; ++i) {
-        std::string error;
-        auto plugin = prepared(target, 44100.0, 512, error);
-        if (plugin == nullptr) return failed("cycle " + std::to_string(i) + ": " + error);
-        ChannelBuffers buffers(plugin->numInputs(), plugin->numOutputs(), 512);
-        buffers.fillNoise(seed, 0.5f);
+        Rig rig(target, 44100.0, 512);
+        if (rig.plugin == nullptr) return failed("cycle " + std::to_string(i) + ": " + rig.error);
+        rig.buffers.fillNoise(rig.seed, 0.5f);
         SampleScan scan;
-        processInto(*plugin, buffers, 512, scan);
+        processInto(*rig.plugin, rig.buffers, 512, scan);
         if (!scan.clean()) return failed("cycle " + std::to_string(i) + ": " + scan.describe());
     }
     return passed(std::to_string(target.cycles) + " open, resume, process, suspend, close cycles");
@@ -199,31 +212,27 @@ CheckResult checkPrograms(const ValidationTarget& target) {
 }
 
 CheckResult checkProcessingAt(const ValidationTarget& target, double sampleRate) {
-    std::mt19937 random(target.seed);
-    std::uint32_t seed = target.seed;
-    std::string error;
-    auto plugin = prepared(target, sampleRate, kMaxBlock, error);
-    if (plugin == nullptr) return failed(error);
-    ChannelBuffers buffers(plugin->numInputs(), plugin->numOutputs(), kMaxBlock);
+    Rig rig(target, sampleRate, kMaxBlock);
+    if (rig.plugin == nullptr) return failed(rig.error);
     SampleScan scan;
     long frames = 0;
-    // Every power-of-two size once, then random sizes for the rest.
+    // Every power-of-two size once, then rig.random sizes for the rest.
     for (int size = 64; size <= kMaxBlock; size *= 2) {
-        buffers.fillNoise(seed, 0.5f);
-        processInto(*plugin, buffers, size, scan);
+        rig.buffers.fillNoise(rig.seed, 0.5f);
+        processInto(*rig.plugin, rig.buffers, size, scan);
         frames += size;
     }
     const long noiseFrames = static_cast<long>(sampleRate * target.seconds * 0.5);
     while (frames < noiseFrames) {
-        const int size = std::uniform_int_distribution<int>(64, kMaxBlock)(random);
-        buffers.fillNoise(seed, 0.5f);
-        processInto(*plugin, buffers, size, scan);
+        const int size = std::uniform_int_distribution<int>(64, kMaxBlock)(rig.random);
+        rig.buffers.fillNoise(rig.seed, 0.5f);
+        processInto(*rig.plugin, rig.buffers, size, scan);
         frames += size;
     }
     if (!scan.clean()) return failed("noise input: " + scan.describe());
     // The tail after the input stops is where decaying feedback turns subnormal.
-    buffers.fillSilence();
-    for (long silent = 0; silent < noiseFrames; silent += kMaxBlock) processInto(*plugin, buffers, kMaxBlock, scan);
+    rig.buffers.fillSilence();
+    for (long silent = 0; silent < noiseFrames; silent += kMaxBlock) processInto(*rig.plugin, rig.buffers, kMaxBlock, scan);
     if (!scan.clean()) return failed("silence after noise: " + scan.describe());
     return passed(format("%g frames of noise in blocks of 64..1024 and %g of silence, output clean",
                          static_cast<double>(frames), static_cast<double>(noiseFrames)));
@@ -231,21 +240,17 @@ CheckResult checkProcessingAt(const ValidationTarget& target, double sampleRate)
 
 CheckResult checkAutomation(const ValidationTarget& target) {
     constexpr int kSubBlock = 32;
-    std::mt19937 random(target.seed);
-    std::uint32_t seed = target.seed;
-    std::string error;
-    auto plugin = prepared(target, 44100.0, kSubBlock, error);
-    if (plugin == nullptr) return failed(error);
-    if (plugin->numParams() == 0) return skipped("the module has no parameters");
-    ChannelBuffers buffers(plugin->numInputs(), plugin->numOutputs(), kSubBlock);
+    Rig rig(target, 44100.0, kSubBlock);
+    if (rig.plugin == nullptr) return failed(rig.error);
+    if (rig.plugin->numParams() == 0) return skipped("the module has no parameters");
     SampleScan scan;
     const long total = static_cast<long>(44100.0 * target.seconds);
     long changes = 0;
     for (long frames = 0; frames < total; frames += kSubBlock) {
-        const int burst = std::uniform_int_distribution<int>(0, 3)(random);
-        for (int i = 0; i < burst; ++i, ++changes) randomParameterChange(*plugin, random);
-        buffers.fillNoise(seed, 0.5f);
-        processInto(*plugin, buffers, kSubBlock, scan);
+        const int burst = std::uniform_int_distribution<int>(0, 3)(rig.random);
+        for (int i = 0; i < burst; ++i, ++changes) randomParameterChange(*rig.plugin, rig.random);
+        rig.buffers.fillNoise(rig.seed, 0.5f);
+        processInto(*rig.plugin, rig.buffers, kSubBlock, scan);
     }
     if (!scan.clean()) return failed(scan.describe());
     return passed(std::to_string(changes) + " random changes between sub-blocks of 32, output clean");
@@ -253,46 +258,42 @@ CheckResult checkAutomation(const ValidationTarget& target) {
 
 CheckResult checkParameterFuzz(const ValidationTarget& target) {
     constexpr int kBlock = 64;
-    std::mt19937 random(target.seed);
-    std::uint32_t seed = target.seed;
-    std::string error;
-    auto plugin = prepared(target, 44100.0, kBlock, error);
-    if (plugin == nullptr) return failed(error);
-    ChannelBuffers buffers(plugin->numInputs(), plugin->numOutputs(), kBlock);
+    Rig rig(target, 44100.0, kBlock);
+    if (rig.plugin == nullptr) return failed(rig.error);
     SampleScan scan;
-    const int params = plugin->numParams();
+    const int params = rig.plugin->numParams();
     for (int i = 0; i < 1000 && params > 0; ++i) {
-        randomParameterChange(*plugin, random);
-        buffers.fillNoise(seed, 0.5f);
-        processInto(*plugin, buffers, kBlock, scan);
+        randomParameterChange(*rig.plugin, rig.random);
+        rig.buffers.fillNoise(rig.seed, 0.5f);
+        processInto(*rig.plugin, rig.buffers, kBlock, scan);
     }
-    if (!scan.clean()) return failed("random values in 0..1: " + scan.describe());
+    if (!scan.clean()) return failed("rig.random values in 0..1: " + scan.describe());
     const float outside[] = {-1.0f, -0.001f, 1.001f, 2.0f, 100.0f, -100.0f, 1.0e9f, -1.0e9f};
     for (int index = 0; index < params; ++index) {
         for (float value : outside) {
-            plugin->setParameter(index, value);
-            plugin->getParameter(index);
-            plugin->parameterDisplay(index);
-            buffers.fillNoise(seed, 0.5f);
+            rig.plugin->setParameter(index, value);
+            rig.plugin->getParameter(index);
+            rig.plugin->parameterDisplay(index);
+            rig.buffers.fillNoise(rig.seed, 0.5f);
             SampleScan local;
-            processInto(*plugin, buffers, kBlock, local);
+            processInto(*rig.plugin, rig.buffers, kBlock, local);
             if (!local.clean())
-                return failed(parameterSummary(*plugin, index) + format(" set to %g: ", value) + local.describe());
+                return failed(parameterSummary(*rig.plugin, index) + format(" set to %g: ", value) + local.describe());
         }
-        plugin->setParameter(index, randomUnit(random));
+        rig.plugin->setParameter(index, randomUnit(rig.random));
     }
     for (int index : {-1, params, params + 1, 1 << 20, -(1 << 30)}) {
-        plugin->setParameter(index, 0.5f);
-        plugin->getParameter(index);
-        plugin->queryText(effGetParamName, index);
-        plugin->queryText(effGetParamLabel, index);
-        plugin->queryText(effGetParamDisplay, index);
-        plugin->dispatch(effCanBeAutomated, index);
+        rig.plugin->setParameter(index, 0.5f);
+        rig.plugin->getParameter(index);
+        rig.plugin->queryText(effGetParamName, index);
+        rig.plugin->queryText(effGetParamLabel, index);
+        rig.plugin->queryText(effGetParamDisplay, index);
+        rig.plugin->dispatch(effCanBeAutomated, index);
     }
-    buffers.fillNoise(seed, 0.5f);
-    processInto(*plugin, buffers, kBlock, scan);
+    rig.buffers.fillNoise(rig.seed, 0.5f);
+    processInto(*rig.plugin, rig.buffers, kBlock, scan);
     if (!scan.clean()) return failed("after out-of-range indices: " + scan.describe());
-    return passed("random values, values outside 0..1 and indices outside 0.." + std::to_string(params - 1) +
+    return passed("rig.random values, values outside 0..1 and indices outside 0.." + std::to_string(params - 1) +
                   " handled, output clean");
 }
 
@@ -341,26 +342,22 @@ CheckResult checkStateRestoration(const ValidationTarget& target) {
 CheckResult checkMidiFuzz(const ValidationTarget& target) {
     constexpr int kBlock = 256;
     constexpr int kLists = 2000;
-    std::mt19937 random(target.seed);
-    std::uint32_t seed = target.seed;
-    std::string error;
-    auto plugin = prepared(target, 44100.0, kBlock, error);
-    if (plugin == nullptr) return failed(error);
-    ChannelBuffers buffers(plugin->numInputs(), plugin->numOutputs(), kBlock);
+    Rig rig(target, 44100.0, kBlock);
+    if (rig.plugin == nullptr) return failed(rig.error);
     SampleScan scan;
     EventList list;
     long events = 0;
     for (int i = 0; i < kLists; ++i) {
-        VstEvents* events_ = list.fill(random, kBlock, false);
+        VstEvents* events_ = list.fill(rig.random, kBlock, false);
         events += events_->numEvents;
-        plugin->sendEvents(events_);
-        buffers.fillNoise(seed, 0.5f);
-        processInto(*plugin, buffers, kBlock, scan);
+        rig.plugin->sendEvents(events_);
+        rig.buffers.fillNoise(rig.seed, 0.5f);
+        processInto(*rig.plugin, rig.buffers, kBlock, scan);
     }
     VstEvents empty{};
-    plugin->sendEvents(&empty);
+    rig.plugin->sendEvents(&empty);
     if (!scan.clean()) return failed(scan.describe());
-    return passed(std::to_string(events) + " random events in " + std::to_string(kLists) + " lists, output clean");
+    return passed(std::to_string(events) + " rig.random events in " + std::to_string(kLists) + " lists, output clean");
 }
 
 CheckResult checkThreads(const ValidationTarget& target) {
@@ -415,22 +412,18 @@ CheckResult checkNoAllocation(const ValidationTarget& target) {
     if (!allocationCountingAvailable()) return skipped("not observable on this platform");
     constexpr int kBlock = 512;
     constexpr int kBlocks = 200;
-    std::mt19937 random(target.seed);
-    std::uint32_t seed = target.seed;
-    std::string error;
-    auto plugin = prepared(target, 44100.0, kBlock, error);
-    if (plugin == nullptr) return failed(error);
-    ChannelBuffers buffers(plugin->numInputs(), plugin->numOutputs(), kBlock);
+    Rig rig(target, 44100.0, kBlock);
+    if (rig.plugin == nullptr) return failed(rig.error);
     EventList list;
     AllocationCount total;
     int callsThatAllocated = 0;
     int firstCall = 0;
     for (int i = 0; i < kBlocks; ++i) {
-        randomParameterChange(*plugin, random);
-        plugin->sendEvents(list.fill(random, kBlock, true));
-        buffers.fillNoise(seed, 0.5f);
+        randomParameterChange(*rig.plugin, rig.random);
+        rig.plugin->sendEvents(list.fill(rig.random, kBlock, true));
+        rig.buffers.fillNoise(rig.seed, 0.5f);
         beginAllocationCounting();
-        plugin->process(buffers.inputs(), buffers.outputs(), kBlock);
+        rig.plugin->process(rig.buffers.inputs(), rig.buffers.outputs(), kBlock);
         const AllocationCount count = endAllocationCounting();
         total.allocations += count.allocations;
         total.frees += count.frees;
