@@ -217,10 +217,7 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
             const __m128d sumD = _mm_sub_sd(_mm_sub_sd(_mm_add_sd(high(y[6]), y[6]), y[7]), high(y[7]));
             const float w = static_cast<float>((0.5 * t2 + (mA + 0.5 * t1)) + static_cast<float>(low(sumD)));
             const float o = lowPass.lowPass(w);
-            const float z = static_cast<float>(double(o) * double(0.1f));
-            const float hi = std::fabs(static_cast<float>(double(z) + 1.0));
-            const float lo = std::fabs(static_cast<float>(double(z) - 1.0));
-            const float c = static_cast<float>((double(hi) - double(lo)) * 0.5);
+            const float c = SpringTank::scaledClip(o);
             out[done + i] = finiteOrZero(static_cast<float>(double(input) * dryGain + wetGain * c));
 
             const __m128d bankInput[4] = {_mm_set1_pd(h), _mm_set1_pd(xB), _mm_set1_pd(xC), _mm_set1_pd(xD)};

@@ -10,6 +10,7 @@
 #include "engine/ResonantFilter.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 class SpringTank {
@@ -48,6 +49,19 @@ public:
         position = static_cast<float>(double(step) + double(position));
         return double(gain) * kickValueAt(position);
     }
+    // The output low-pass scaled by 0.1 and clipped to -1..1. The clip is
+    // (|z + 1| - |z - 1|) / 2 in single steps, which also sets tiny values to
+    // 0; for |z| near 2^24 and above its roundings no longer cancel (it can
+    // give 2), so the result is bounded once more.
+    static float scaledClip(float o)
+    {
+        const float z = static_cast<float>(double(o) * double(0.1f));
+        const float hi = std::fabs(static_cast<float>(double(z) + 1.0));
+        const float lo = std::fabs(static_cast<float>(double(z) - 1.0));
+        const float c = static_cast<float>((double(hi) - double(lo)) * 0.5);
+        return c > 1.0f ? 1.0f : c < -1.0f ? -1.0f : c;
+    }
+
     // The impulse interpolated at a position >= 0; 0 at or beyond the end.
     static float kickValueAt(float position)
     {

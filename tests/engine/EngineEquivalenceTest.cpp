@@ -120,8 +120,8 @@ TEST_P(EngineEquivalence, MatchesReferenceOutputAndState)
 }
 
 INSTANTIATE_TEST_SUITE_P(Scripts, EngineEquivalence,
-                         testing::Values(Script{44100.0f, 1, 600, false}, Script{48000.0f, 2, 600, false},
-                                         Script{96000.0f, 3, 400, false}, Script{44100.0f, 4, 600, true},
-                                         Script{48000.0f, 5, 600, true}, Script{96000.0f, 6, 400, true}));
+                         testing::Values(Script{44100.0f, 1, 1500, false}, Script{48000.0f, 2, 1500, false},
+                                         Script{96000.0f, 3, 1000, false}, Script{44100.0f, 4, 1500, true},
+                                         Script{48000.0f, 5, 1500, true}, Script{96000.0f, 6, 1000, true}));
 
 } // namespace

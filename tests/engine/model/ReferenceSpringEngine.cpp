@@ -1,7 +1,5 @@
 #include "tests/engine/model/ReferenceSpringEngine.h"
 
-#include <cmath>
-
 namespace {
 
 float single(double v)
@@ -51,7 +49,6 @@ float ReferenceSpringEngine::step(float in)
 
     const float w = single((0.5 * t2 + (mA + 0.5 * t1)) + sD);
     const float o = t.outputLowPass.lowPass(w);
-    const float z = single(o * double(0.1f));
-    const float c = single((double(std::fabs(single(z + 1.0))) - std::fabs(single(z - 1.0))) * 0.5);
+    const float c = SpringTank::scaledClip(o);
     return single(in * double(t.dryGain) + t.wetGain * double(c));
 }
