@@ -1,8 +1,9 @@
 // A minimal mono effect for exercising the host tool: output = input x Gain.
-// MIDI controller 20 sets Gain. Built four ways: sound, with a heap
+// MIDI controller 20 sets Gain. Built five ways: sound, with a heap
 // allocation in its audio callback, trusting its parameter range (it
-// outputs NaN for a Gain outside 0..1), and with an editor (a plain child
-// window on Windows); the validator must tell them apart.
+// outputs NaN for a Gain outside 0..1), crashing on a parameter index it
+// does not have, and with an editor (a plain child window on Windows); the
+// validator must tell them apart.
 #include "tests/host-tool/TestModuleExport.h"
 
 #include <atomic>
@@ -119,6 +120,9 @@ void VSTCALLBACK processReplacing(AEffect* effect, float** inputs, float** outpu
 void VSTCALLBACK processNothing(AEffect*, float**, float**, VstInt32) {}
 
 void VSTCALLBACK setParameter(AEffect* effect, VstInt32 index, float value) {
+#if TEST_GAIN_FAULT == 3
+    if (index != 0) *static_cast<volatile int*>(nullptr) = index;
+#endif
     if (index == 0) self(effect).gain.store(value, std::memory_order_relaxed);
 }
 
