@@ -81,46 +81,36 @@ constexpr unsigned kSeed = 1234;
 constexpr unsigned kOtherSeed = 20000;
 constexpr int kBlocks = 8;
 
+// The impulse response of a new instance told the rate, then resumed with a
+// draw from seed.
+std::vector<float> freshResponse(unsigned seed, float rate = 44100.0f) {
+    auto plugin = freshPlugin();
+    plugin->dispatcher(effSetSampleRate, 0, 0, nullptr, rate);
+    resumeWithSeed(*plugin, seed);
+    return impulseResponse(*plugin, kBlocks);
+}
+
 TEST_F(LifecycleTest, ResumeRebuildsTheTankWithAFreshDraw) {
-    auto reference = freshPlugin();
-    resumeWithSeed(*reference, kSeed);
-    const std::vector<float> expected = impulseResponse(*reference, kBlocks);
-
-    auto same = freshPlugin();
-    resumeWithSeed(*same, kSeed);
-    EXPECT_EQ(impulseResponse(*same, kBlocks), expected) << "same draw, same rate: same tank";
-
-    auto other = freshPlugin();
-    resumeWithSeed(*other, kOtherSeed);
-    EXPECT_NE(impulseResponse(*other, kBlocks), expected) << "another draw: another tank";
+    const std::vector<float> expected = freshResponse(kSeed);
+    EXPECT_EQ(freshResponse(kSeed), expected) << "same draw, same rate: same tank";
+    EXPECT_NE(freshResponse(kOtherSeed), expected) << "another draw: another tank";
 }
 
 TEST_F(LifecycleTest, SampleRateTakesEffectAtTheNextResume) {
-    auto reference = freshPlugin();
-    resumeWithSeed(*reference, kSeed);
-    const std::vector<float> at44100 = impulseResponse(*reference, kBlocks);
+    const std::vector<float> at44100 = freshResponse(kSeed);
+    EXPECT_NE(freshResponse(kSeed, 48000.0f), at44100) << "resumed: rebuilt for 48000";
 
     auto notResumed = freshPlugin();
     resumeWithSeed(*notResumed, kSeed);
     notResumed->setSampleRate(48000.0f);
     EXPECT_EQ(impulseResponse(*notResumed, kBlocks), at44100) << "no resume yet: still the 44100 tank";
-
-    auto resumed = freshPlugin();
-    resumed->setSampleRate(48000.0f);
-    resumeWithSeed(*resumed, kSeed);
-    EXPECT_NE(impulseResponse(*resumed, kBlocks), at44100) << "resumed: rebuilt for 48000";
 }
 
 TEST_F(LifecycleTest, UnusableSampleRatesKeepThePreviousOne) {
-    auto reference = freshPlugin();
-    resumeWithSeed(*reference, kSeed);
-    const std::vector<float> expected = impulseResponse(*reference, kBlocks);
+    const std::vector<float> expected = freshResponse(kSeed);
     for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
                        std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
-        auto candidate = freshPlugin();
-        candidate->dispatcher(effSetSampleRate, 0, 0, nullptr, rate);
-        resumeWithSeed(*candidate, kSeed);
-        EXPECT_EQ(impulseResponse(*candidate, kBlocks), expected) << "rate " << rate;
+        EXPECT_EQ(freshResponse(kSeed, rate), expected) << "rate " << rate;
     }
 }
 

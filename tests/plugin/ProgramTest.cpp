@@ -23,6 +23,15 @@ public:
     std::vector<std::pair<VstInt32, float>> parameterCalls;
 };
 
+class ProgramSelection : public ::testing::Test {
+protected:
+    static audioMasterCallback freshHost() {
+        RecordingHost::reset();
+        return RecordingHost::callback;
+    }
+    ProbePlugin plugin{freshHost()};
+};
+
 class ProgramTest : public PluginFixture {
 protected:
     std::string programName() {
@@ -72,9 +81,7 @@ TEST_F(ProgramTest, IndexedNameOnlyForProgramZero) {
     }
 }
 
-TEST(ProgramSelection, ReappliesStoredValuesInIndexOrder) {
-    RecordingHost::reset();
-    ProbePlugin plugin(RecordingHost::callback);
+TEST_F(ProgramSelection, ReappliesStoredValuesInIndexOrder) {
     plugin.setParameter(kKick, 0.75f);
     plugin.parameterCalls.clear();
 
@@ -87,9 +94,7 @@ TEST(ProgramSelection, ReappliesStoredValuesInIndexOrder) {
     EXPECT_EQ(plugin.parameterCalls.back().second, 0.75f);
 }
 
-TEST(ProgramSelection, OnlyProgramZeroIsAccepted) {
-    RecordingHost::reset();
-    ProbePlugin plugin(RecordingHost::callback);
+TEST_F(ProgramSelection, OnlyProgramZeroIsAccepted) {
     for (VstInt32 program : {1, -1, 2, 1 << 30}) {
         plugin.parameterCalls.clear();
         plugin.setProgram(program);
@@ -98,9 +103,7 @@ TEST(ProgramSelection, OnlyProgramZeroIsAccepted) {
     }
 }
 
-TEST(ProgramSelection, DispatcherPassesOnlyValuesBelowTheProgramCount) {
-    RecordingHost::reset();
-    ProbePlugin plugin(RecordingHost::callback);
+TEST_F(ProgramSelection, DispatcherPassesOnlyValuesBelowTheProgramCount) {
     plugin.programCalls.clear();
     plugin.dispatcher(effSetProgram, 0, 1, nullptr, 0.0f);
     EXPECT_TRUE(plugin.programCalls.empty());
@@ -110,9 +113,7 @@ TEST(ProgramSelection, DispatcherPassesOnlyValuesBelowTheProgramCount) {
     EXPECT_EQ(plugin.getProgram(), 0);
 }
 
-TEST(ProgramSelection, ResumeSelectsProgramZero) {
-    RecordingHost::reset();
-    ProbePlugin plugin(RecordingHost::callback);
+TEST_F(ProgramSelection, ResumeSelectsProgramZero) {
     plugin.programCalls.clear();
     plugin.dispatcher(effMainsChanged, 0, 1, nullptr, 0.0f);
     EXPECT_EQ(plugin.programCalls, (std::vector<VstInt32>{0}));
