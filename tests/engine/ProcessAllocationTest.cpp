@@ -14,10 +14,12 @@
 namespace {
 
 std::atomic<long> allocations{0};
+std::atomic<long long> allocatedBytes{0};
 
 void* counted(std::size_t size)
 {
     allocations.fetch_add(1, std::memory_order_relaxed);
+    allocatedBytes.fetch_add(static_cast<long long>(size), std::memory_order_relaxed);
     if (void* p = std::malloc(size == 0 ? 1 : size))
         return p;
     throw std::bad_alloc();
@@ -35,13 +37,19 @@ void* operator new[](std::size_t size)
 }
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept
 {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
+    try {
+        return counted(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
 {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(size == 0 ? 1 : size);
+    try {
+        return counted(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 void operator delete(void* p) noexcept
 {
@@ -62,12 +70,21 @@ void operator delete[](void* p, std::size_t) noexcept
 
 namespace {
 
-TEST(ProcessAllocation, CountingSeesTheTankBeingBuilt)
+TEST(ProcessAllocation, TheEngineIsItsSixteenBuffersAndLittleElse)
 {
     auto engine = std::make_unique<SpringEngine>();
+    EXPECT_LT(sizeof(SpringEngine), 2048u);
     const long before = allocations.load();
-    ASSERT_TRUE(engine->resume(44100.0f, 0));
+    const long long bytesBefore = allocatedBytes.load();
+    ASSERT_TRUE(engine->resume(48000.0f, 0));
     EXPECT_EQ(allocations.load() - before, 16);
+    const long long bytes = allocatedBytes.load() - bytesBefore;
+    EngineState state;
+    engine->exportState(state);
+    long long samples = 0;
+    for (const EngineState::Unit& unit : state.delayUnits)
+        samples += unit.allocatedLength;
+    EXPECT_EQ(bytes, samples * static_cast<long long>(sizeof(float)));
 }
 
 TEST(ProcessAllocation, ProcessingAndParameterChangesAllocateNothing)
