@@ -17,8 +17,10 @@ fi
 
 if [ -f "$dir/Quorl.dll" ]; then
   dump=$(objdump -p "$dir/Quorl.dll") || exit 1
-  exports=$(printf '%s\n' "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '/\]/{print $NF}' | sort | tr '\n' ' ')
-  rvas=$(printf '%s\n' "$dump" | sed -n '/Export Address Table -- Ordinal Base/,/^$/p' | awk '/RVA/{print $4}' | sort -u | wc -l)
+  exports=$(printf '%s\n' "$dump" | sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+            awk '/^[[:space:]]*\[ *[0-9]+\]/{print $NF}' | sort | tr '\n' ' ')
+  rvas=$(printf '%s\n' "$dump" | sed -n '/^Export Address Table -- Ordinal Base/,/^$/p' |
+         awk '{for (i = 2; i <= NF; i++) if ($i == "Export") print $(i - 1)}' | sort -u | wc -l)
   if [ "$exports" != "VSTPluginMain main " ] || [ "$rvas" -ne 1 ]; then
     echo "Quorl.dll exports: $exports (expected VSTPluginMain and main at one address)"
     exit 1

@@ -98,8 +98,16 @@ run_preset() {
     record "$preset" FAIL "configure (log: build/ci-$preset-configure.log)"
     return
   fi
-  echo "== $preset: build"
-  if ! cmake --build --preset "$preset" -j "$JOBS" >"build/ci-$preset-build.log" 2>&1; then
+  # Where the tests cannot run, neither can the build steps that list test
+  # cases by running the test programs: only the module is built then.
+  local targets=()
+  local runnable=1
+  if [ "$preset" = win32 ] && ! can_run_32bit; then
+    runnable=0
+    targets=(--target Quorl)
+  fi
+  echo "== $preset: build ${targets[*]}"
+  if ! cmake --build --preset "$preset" -j "$JOBS" "${targets[@]}" >"build/ci-$preset-build.log" 2>&1; then
     grep -E -B2 -A6 "error|Error" "build/ci-$preset-build.log" | head -n 80
     record "$preset" FAIL "build (log: build/ci-$preset-build.log)"
     return
@@ -110,11 +118,12 @@ run_preset() {
   fi
   case "$preset" in
     win32|win64)
-      if [ "$preset" = win32 ] && ! can_run_32bit; then
+      if [ "$runnable" = 0 ]; then
+        local reason="module built and checked; tests not built or run: this kernel cannot run 32-bit programs"
         if [ "$QUORL_REQUIRE_ALL_TESTS" = 1 ]; then
-          record "$preset" FAIL "built; this kernel cannot run 32-bit programs, so Wine cannot test it"
+          record "$preset" FAIL "$reason"
         else
-          record "$preset" SKIP "built; tests not run: this kernel cannot run 32-bit programs"
+          record "$preset" SKIP "$reason"
         fi
         return
       fi
@@ -126,7 +135,7 @@ run_preset() {
   esac
   echo "== $preset: test"
   local log="build/ci-$preset-test.log"
-  ctest --preset "$preset" --timeout "$TEST_TIMEOUT" -j "$JOBS" 2>&1 | tee "$log" | grep -E "tests passed|tests failed|\*\*\*|Failed|Timeout"
+  ctest --preset "$preset" --timeout "$TEST_TIMEOUT" -j "$JOBS" 2>&1 | tee "$log" | grep -E "tests passed|\*\*\*"
   local status=${PIPESTATUS[0]}
   local tally
   tally=$(grep -E "tests passed" "$log" | tail -n 1)
