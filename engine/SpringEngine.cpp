@@ -1,20 +1,13 @@
 #include "engine/SpringEngine.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <emmintrin.h>
 #include <limits>
 
 namespace {
 
 constexpr float kNoFraction = -std::numeric_limits<float>::infinity();
-
-inline float finiteOrZero(float v)
-{
-    return v - v == 0.0f ? v : 0.0f;
-}
 
 } // namespace
 
@@ -87,7 +80,7 @@ void SpringEngine::process(const float* in, float* out, std::int32_t frames)
     applyPending();
     if (!tank.built) {
         for (std::int32_t i = 0; i < frames; ++i)
-            out[i] = finiteOrZero(in[i]);
+            out[i] = SpringTank::sanitized(in[i]);
         return;
     }
     processTank(in, out, frames);
@@ -192,7 +185,7 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
             __m128d y[kPairs];
             for (int p = 0; p < kPairs; ++p)
                 y[p] = _mm_set_pd(at[2 * p + 1][i], at[2 * p][i]);
-            const float input = finiteOrZero(in[done + i]);
+            const float input = SpringTank::sanitized(in[done + i]);
             const float x = static_cast<float>(0.5 * static_cast<float>(double(input) * inputGain));
             const float h = highPass.highPass(x);
             // Bank sums: + - + - for A, B and C; + + - - for D.
@@ -218,7 +211,7 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
             const float w = static_cast<float>((0.5 * t2 + (mA + 0.5 * t1)) + static_cast<float>(low(sumD)));
             const float o = lowPass.lowPass(w);
             const float c = SpringTank::scaledClip(o);
-            out[done + i] = finiteOrZero(static_cast<float>(double(input) * dryGain + wetGain * c));
+            out[done + i] = SpringTank::sanitized(static_cast<float>(double(input) * dryGain + wetGain * c));
 
             const __m128d bankInput[4] = {_mm_set1_pd(h), _mm_set1_pd(xB), _mm_set1_pd(xC), _mm_set1_pd(xD)};
             for (int p = 0; p < kPairs; ++p) {

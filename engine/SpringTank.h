@@ -33,6 +33,7 @@ public:
     void applyParameter(std::int32_t index, float value);
     // The length fraction a SpringTension value gives.
     static float lengthFraction(float value);
+    // The value, or 0 for NaN and infinities (x - x is 0 only when finite).
     static float sanitized(float value) { return value - value == 0.0f ? value : 0.0f; }
 
     // The check a block ends with: one test on a sum of the loop states.
