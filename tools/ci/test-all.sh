@@ -106,6 +106,15 @@ run_preset() {
     runnable=0
     targets=(--target Quorl)
   fi
+  # Test discovery may run Windows test programs during the build already.
+  case "$preset" in
+    win32|win64)
+      if [ "$runnable" = 1 ] && ! start_wine "$preset" "$preset"; then
+        record "$preset" FAIL "Wine prefix/server"
+        return
+      fi
+      ;;
+  esac
   echo "== $preset: build ${targets[*]}"
   if ! cmake --build --preset "$preset" -j "$JOBS" "${targets[@]}" >"build/ci-$preset-build.log" 2>&1; then
     grep -E -B2 -A6 "error|Error" "build/ci-$preset-build.log" | head -n 80
@@ -116,23 +125,15 @@ run_preset() {
     record "$preset" FAIL "module exports/imports"
     return
   fi
-  case "$preset" in
-    win32|win64)
-      if [ "$runnable" = 0 ]; then
-        local reason="module built and checked; tests not built or run: this kernel cannot run 32-bit programs"
-        if [ "$QUORL_REQUIRE_ALL_TESTS" = 1 ]; then
-          record "$preset" FAIL "$reason"
-        else
-          record "$preset" SKIP "$reason"
-        fi
-        return
-      fi
-      if ! start_wine "$preset" "$preset"; then
-        record "$preset" FAIL "Wine prefix/server"
-        return
-      fi
-      ;;
-  esac
+  if [ "$runnable" = 0 ]; then
+    local reason="module built and checked; tests not built or run: this kernel cannot run 32-bit programs"
+    if [ "$QUORL_REQUIRE_ALL_TESTS" = 1 ]; then
+      record "$preset" FAIL "$reason"
+    else
+      record "$preset" SKIP "$reason"
+    fi
+    return
+  fi
   echo "== $preset: test"
   local log="build/ci-$preset-test.log"
   ctest --preset "$preset" --timeout "$TEST_TIMEOUT" -j "$JOBS" 2>&1 | tee "$log" | grep -E "tests passed|\*\*\*"
