@@ -7,9 +7,12 @@
 #include <ctime>
 #include <initializer_list>
 #include <new>
+#include <utility>
 
 #include "host/AEffEditor.h"
 #include "params/ParameterInfo.h"
+#include "platform/ModulePath.h"
+#include "platform/UserConfigDir.h"
 
 namespace {
 
@@ -25,7 +28,10 @@ AudioEffect* createEffectInstance(audioMasterCallback audioMaster) {
     return new (std::nothrow) CPlugin(audioMaster);
 }
 
-CPlugin::CPlugin(audioMasterCallback host) : AudioEffectX(host, kNumPrograms, kNumParams) {
+CPlugin::CPlugin(audioMasterCallback host) : CPlugin(host, MidiMapFile(modulePath(), userConfigDir())) {}
+
+CPlugin::CPlugin(audioMasterCallback host, MidiMapFile mapFile)
+    : AudioEffectX(host, kNumPrograms, kNumParams), midiMapFile(std::move(mapFile)) {
     // The tank's random spread is drawn from the process-wide generator.
     std::srand(static_cast<unsigned>(std::time(nullptr)));
 
@@ -41,7 +47,10 @@ CPlugin::CPlugin(audioMasterCallback host) : AudioEffectX(host, kNumPrograms, kN
     }
     curProgram.store(0, std::memory_order_relaxed);
 
-    // MIDI map: controller bindings from the table defaults, then the map file beside the module.
+    // The controller map starts from the table defaults; the file overrides them.
+    ParameterNames names;
+    collectParameterNames(names);
+    midiMapFile.read(names.list, midiCcMap);
 
     // Editor: created here and attached through setEditor.
 
@@ -49,7 +58,10 @@ CPlugin::CPlugin(audioMasterCallback host) : AudioEffectX(host, kNumPrograms, kN
 }
 
 CPlugin::~CPlugin() {
-    // MIDI map: written back to the map file first, while getParameterName still works.
+    // First, while getParameterName still answers for this object.
+    ParameterNames names;
+    collectParameterNames(names);
+    midiMapFile.write(names.list, midiCcMap);
 
     delete editor;
     setEditor(nullptr);
@@ -173,9 +185,20 @@ bool CPlugin::getPinProperties(VstInt32 index, VstPinProperties* properties) {
     return true;
 }
 
-VstInt32 CPlugin::processEvents(VstEvents*) {
-    // MIDI: control changes drive the parameters through the controller map.
+VstInt32 CPlugin::processEvents(VstEvents* events) {
+    midiCcMap.processEvents(events, &CPlugin::applyControllerValue, this);
     return 1;
+}
+
+void CPlugin::applyControllerValue(void* self, std::int32_t index, float value) {
+    static_cast<CPlugin*>(self)->setParameter(index, value);
+}
+
+void CPlugin::collectParameterNames(ParameterNames& names) {
+    for (VstInt32 i = 0; i < kNumParams; ++i) {
+        getParameterName(i, names.text[i]);
+        names.list[i] = names.text[i];
+    }
 }
 
 bool CPlugin::getEffectName(char* name) {

@@ -7,13 +7,19 @@
 
 #include "engine/SpringEngine.h"
 #include "host/AudioEffectX.h"
+#include "host/HostText.h"
 #include "host/PluginProgram.h"
+#include "params/MidiCcMap.h"
+#include "params/MidiMapFile.h"
 
 class CPlugin : public AudioEffectX {
 public:
     static constexpr VstInt32 kNumPrograms = 1;
 
+    // Keeps its controller bindings in the map file beside the module.
     explicit CPlugin(audioMasterCallback host);
+    // The same with the map file given; tests use it to keep their files apart.
+    CPlugin(audioMasterCallback host, MidiMapFile mapFile);
     ~CPlugin() override;
 
     void suspend() override;
@@ -48,14 +54,33 @@ public:
     VstInt32 canDo(char* text) override;
     VstPlugCategory getPlugCategory() override { return kPlugCategEffect; }
 
+    // MIDI learn for the editor, on the user-interface thread while MIDI may
+    // arrive on another: the target is published before the flag.
+    void startMidiLearn(VstInt32 index) { midiCcMap.startLearn(index); }
+    void cancelMidiLearn() { midiCcMap.cancelLearn(); }
+    void clearMidiBinding(VstInt32 index) { midiCcMap.clearBinding(index); }
+    bool isMidiLearning() const { return midiCcMap.isLearning(); }
+    VstInt32 midiLearnTarget() const { return midiCcMap.learnTarget(); }
+    VstInt32 midiBinding(VstInt32 index) const { return midiCcMap.binding(index); }
+
     bool isEngineReady() const { return engineReady.load(std::memory_order_relaxed) != 0; }
 
 private:
     bool getPinProperties(VstInt32 index, VstPinProperties* properties);
     PluginProgram& currentProgram();
+    static void applyControllerValue(void* self, std::int32_t index, float value);
+
+    // The map file is keyed by the names getParameterName gives.
+    struct ParameterNames {
+        char text[kNumParams][kParameterNameCapacity];
+        const char* list[kNumParams];
+    };
+    void collectParameterNames(ParameterNames& names);
 
     // Gates parameter and program changes until the first resume has built
     // the engine; a 32-bit word because the audio and MIDI threads read it.
+    MidiCcMap midiCcMap;
+    MidiMapFile midiMapFile;
     std::atomic<std::int32_t> engineReady{0};
     SpringEngine engine;
     std::array<PluginProgram, kNumPrograms> programs;
