@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Linux module, installs it into ~/.vst and prints what it
-# reports to a host.
+# Builds the Linux module and quorl-host, installs the module into ~/.vst,
+# prints what it reports to a host, and renders the built-in plucked-string
+# phrase through it with a kick on the springs (out/quorl-demo.wav).
 set -eu -o pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$ROOT"
@@ -16,3 +17,8 @@ mkdir -p "$HOME/.vst"
 install -m 0755 build/main-job/Quorl.so "$HOME/.vst/Quorl.so"
 echo "installed $HOME/.vst/Quorl.so"
 build/main-job/tools/host/quorl-host info "$HOME/.vst/Quorl.so"
+mkdir -p out
+echo
+echo "rendering the demo phrase with a kick at 1.2 s into out/quorl-demo.wav"
+build/main-job/tools/host/quorl-host render "$HOME/.vst/Quorl.so" --demo out/quorl-demo.wav \
+  --set Decay=0.7 --at 1.2:Kick=0.8 --tail 2

@@ -11,7 +11,7 @@
 set -u -o pipefail
 
 # Add presets here; each needs a configure, build and test preset of that name.
-PRESETS=(linux linux-asan win32 win64)
+PRESETS=(linux linux-asan linux-tsan linux-fuzz win32 win64)
 TEST_TIMEOUT=300
 JOBS=$(nproc 2>/dev/null || echo 2)
 # A kernel without 32-bit support cannot run 32-bit Wine; such a preset is
