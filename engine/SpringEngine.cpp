@@ -109,6 +109,9 @@ inline __m128d single2(__m128d v)
 // Samples per pass of the per-sample stages; bounds the scratch memory.
 constexpr std::int32_t kChunk = 256;
 constexpr int kPairs = SpringTank::kNumUnits / 2;
+// Below this many samples, bank A's loops wrap so often that wrapping them
+// per sample is cheaper than ending a sub-block at each of their wraps.
+constexpr std::int32_t kShortLoop = 24;
 
 // The units run in pairs of lanes, one unit of each bank in a pair, so that
 // the bank sums are plain vertical operations: pairs 0-3 hold units 0-3 of
@@ -127,11 +130,14 @@ inline void updateFilters(__m128d& stage1, __m128d& stage2, __m128d input, __m12
     stage2 = single2(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(stage1, stage2), cutoff), stage2));
 }
 
-} // namespace
 
-void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
+template <bool kShortWrap>
+void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
 {
-    SpringTank& t = tank;
+    // Bank A's units (lane 0 of pairs 0-3) wrap inside the sample loop when
+    // their loops are short, so that sub-blocks end only where one of the
+    // longer units wraps.
+    constexpr int kShort = kShortWrap ? 4 : 0;
     constexpr int kUnits = SpringTank::kNumUnits;
 
     __m128d state[kPairs], complement[kPairs], pole[kPairs], feedback[kPairs];
@@ -172,6 +178,48 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
     float input[kChunk], highPassIn[kChunk], lowPassOut[kChunk];
     double kick[kChunk];
 
+    float* shortSamples[4];
+    std::int32_t shortAt[4], shortLength[4];
+    for (int k = 0; k < kShort; ++k) {
+        const DelayUnit& unit = t.delayUnits[k];
+        shortSamples[k] = unit.samples.get();
+        shortAt[k] = unit.position;
+        shortLength[k] = unit.activeLength;
+    }
+    // Reads and bank sums of one sample, from[k] + i being unit k's entry
+    // (shortAt[k] for bank A);
+    // they depend on nothing computed in the loop, so the timbre filters,
+    // which need only them, run one sample ahead of the rest.
+    __m128d y[kPairs], mAsB, sCsD;
+    const auto readSample = [&](float* const* from, std::int32_t i, const std::int32_t* shortFrom, __m128d* ys,
+                                __m128d& sumsAB, __m128d& sumsCD) {
+        for (int p = 0; p < kPairs; ++p) {
+            const float* a = p < kShort ? shortSamples[p] + shortFrom[p] : from[kLanes[p][0]] + i;
+            ys[p] = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(from[kLanes[p][1]] + i)));
+        }
+        const __m128d sumAB = _mm_sub_pd(_mm_add_pd(_mm_sub_pd(ys[0], ys[1]), ys[2]), ys[3]);
+        const __m128d sumCD =
+            _mm_sub_pd(_mm_add_pd(_mm_sub_pd(ys[4], _mm_xor_pd(ys[5], negateHigh)), _mm_xor_pd(ys[6], negateHigh)), ys[7]);
+        // (mA, sB) and (sC, sD) as stored floats.
+        sumsAB = single2(_mm_mul_pd(sumAB, sumScale));
+        sumsCD = single2(sumCD);
+        updateFilters(timbreStage1, timbreStage2, _mm_add_pd(_mm_shuffle_pd(sumsAB, sumsCD, 1), offset), timbreCutoff,
+                      timbreFeedback);
+    };
+    // The timbre state after the last sample done; the look-ahead past the
+    // block's end is discarded.
+    __m128d committed1 = timbreStage1;
+    __m128d committed2 = timbreStage2;
+    // With every loop at least two samples long, the sample after a sub-block
+    // never reads the entry its last sample writes, so the look-ahead can
+    // cross into the next sub-block.
+    // Otherwise every sub-block is one sample long and the look-ahead is
+    // redone.
+    bool aheadAcross = true;
+    for (const DelayUnit& unit : t.delayUnits)
+        aheadAcross = aheadAcross && unit.activeLength >= 2;
+    bool primed = false;
+
     for (std::int32_t start = 0; start < frames; start += kChunk) {
         const std::int32_t m = std::min(kChunk, frames - start);
         for (std::int32_t i = 0; i < m; ++i) {
@@ -181,30 +229,45 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
         }
 
         for (std::int32_t done = 0; done < m;) {
-            std::int32_t n = m - done;
-            for (int k = 0; k < kUnits; ++k)
+            std::int32_t n = aheadAcross ? m - done : 1;
+            for (int k = kShort; k < kUnits; ++k)
                 n = std::min(n, left[k]);
-            for (int k = 0; k < kUnits; ++k)
-                t.delayUnits[k].lastOutput = at[k][n - 1];
+            // Every unit steps once per sample, so the last reads of the
+            // block are the units' last outputs.
+            const bool lastSubBlock = start + done + n == frames;
+            if (lastSubBlock)
+                for (int k = kShort; k < kUnits; ++k)
+                    t.delayUnits[k].lastOutput = at[k][n - 1];
+            // Where each unit continues after this sub-block.
+            float* next[kUnits];
+            for (int k = kShort; k < kUnits; ++k) {
+                const DelayUnit& unit = t.delayUnits[k];
+                const bool wraps = left[k] == n;
+                next[k] = wraps ? unit.samples.get() : at[k] + n;
+                left[k] = wraps ? std::max(unit.activeLength, std::int32_t{1}) : left[k] - n;
+            }
+            if (!primed)
+                readSample(at, 0, shortAt, y, mAsB, sCsD);
+            primed = true;
 
             // The filter recursions are the only serial work; the damping
             // low-passes, sixteen independent recursions, fill their latency.
-            for (std::int32_t i = 0; i < n; ++i) {
+            const auto step = [&](std::int32_t i, float* const* ahead, std::int32_t aheadIndex, bool last) {
+                committed1 = timbreStage1;
+                committed2 = timbreStage2;
+                std::int32_t shortNext[4];
+                for (int k = 0; k < kShort; ++k)
+                    shortNext[k] = shortAt[k] + 1 >= shortLength[k] ? 0 : shortAt[k] + 1;
+                __m128d nextY[kPairs], nextMAsB, nextSCsD;
+                readSample(ahead, aheadIndex, shortNext, nextY, nextMAsB, nextSCsD);
+                if (last && lastSubBlock)
+                    for (int k = 0; k < kShort; ++k)
+                        t.delayUnits[k].lastOutput = static_cast<float>(low(y[k]));
+
                 const float h = highPass.highPass(highPassIn[done + i]);
-                __m128d y[kPairs];
-                for (int p = 0; p < kPairs; ++p)
-                    y[p] = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(at[kLanes[p][0]] + i), _mm_load_ss(at[kLanes[p][1]] + i)));
-                const __m128d sumAB = _mm_sub_pd(_mm_add_pd(_mm_sub_pd(y[0], y[1]), y[2]), y[3]);
-                const __m128d sumCD = _mm_sub_pd(
-                    _mm_add_pd(_mm_sub_pd(y[4], _mm_xor_pd(y[5], negateHigh)), _mm_xor_pd(y[6], negateHigh)), y[7]);
-                // (mA, sB) and (sC, sD) as stored floats.
-                const __m128d mAsB = single2(_mm_mul_pd(sumAB, sumScale));
-                const __m128d sCsD = single2(sumCD);
-                updateFilters(timbreStage1, timbreStage2, _mm_add_pd(_mm_shuffle_pd(mAsB, sCsD, 1), offset),
-                              timbreCutoff, timbreFeedback);
                 const double mA = low(mAsB);
-                const double t1 = low(timbreStage2);
-                const double t2 = high(timbreStage2);
+                const double t1 = low(committed2);
+                const double t2 = high(committed2);
                 const float w = static_cast<float>((0.5 * t2 + (mA + 0.5 * t1)) + high(sCsD));
                 lowPassOut[done + i] = lowPass.lowPass(w);
                 const float xB = static_cast<float>(double(h) * (mA + 1.0));
@@ -215,20 +278,25 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
                 for (int p = 0; p < kPairs; ++p) {
                     state[p] = single2(_mm_add_pd(_mm_mul_pd(y[p], complement[p]), _mm_mul_pd(pole[p], state[p])));
                     const __m128 written = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(state[p], feedback[p]), bankInput[p / 4]));
-                    _mm_store_ss(at[kLanes[p][0]] + i, written);
+                    _mm_store_ss(p < kShort ? shortSamples[p] + shortAt[p] : at[kLanes[p][0]] + i, written);
                     _mm_store_ss(at[kLanes[p][1]] + i, _mm_shuffle_ps(written, written, 1));
+                    y[p] = nextY[p];
                 }
+                mAsB = nextMAsB;
+                sCsD = nextSCsD;
+                std::copy(shortNext, shortNext + kShort, shortAt);
+            };
+            for (std::int32_t i = 0; i + 1 < n; ++i)
+                step(i, at, i + 1, false);
+            // Without a valid look-ahead the last one re-reads its own sample
+            // and is redone at the next sub-block's start.
+            step(n - 1, aheadAcross ? next : at, aheadAcross ? 0 : n - 1, true);
+            if (!aheadAcross) {
+                timbreStage1 = committed1;
+                timbreStage2 = committed2;
+                primed = false;
             }
-
-            for (int k = 0; k < kUnits; ++k) {
-                at[k] += n;
-                left[k] -= n;
-                if (left[k] == 0) {
-                    DelayUnit& unit = t.delayUnits[k];
-                    at[k] = unit.samples.get();
-                    left[k] = std::max(unit.activeLength, std::int32_t{1});
-                }
-            }
+            std::copy(next + kShort, next + kUnits, at + kShort);
             done += n;
         }
 
@@ -240,7 +308,7 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
 
     for (int k = 0; k < kUnits; ++k) {
         DelayUnit& unit = t.delayUnits[k];
-        unit.position = static_cast<std::int32_t>(at[k] - unit.samples.get());
+        unit.position = k < kShort ? shortAt[k] : static_cast<std::int32_t>(at[k] - unit.samples.get());
     }
     for (int p = 0; p < kPairs; ++p) {
         t.delayUnits[kLanes[p][0]].dampState = static_cast<float>(low(state[p]));
@@ -248,8 +316,23 @@ void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
     }
     t.inputHighPass = highPass;
     t.outputLowPass = lowPass;
+    timbreStage1 = committed1;
+    timbreStage2 = committed2;
     t.timbreFilter1.stage1 = static_cast<float>(low(timbreStage1));
     t.timbreFilter1.stage2 = static_cast<float>(low(timbreStage2));
     t.timbreFilter2.stage1 = static_cast<float>(high(timbreStage1));
     t.timbreFilter2.stage2 = static_cast<float>(high(timbreStage2));
+}
+
+} // namespace
+
+void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
+{
+    std::int32_t shortest = tank.delayUnits[0].activeLength;
+    for (int k = 1; k < 4; ++k)
+        shortest = std::min(shortest, tank.delayUnits[k].activeLength);
+    if (shortest < kShortLoop)
+        runTank<true>(tank, in, out, frames);
+    else
+        runTank<false>(tank, in, out, frames);
 }
