@@ -109,9 +109,10 @@ inline __m128d single2(__m128d v)
 // Samples per pass of the per-sample stages; bounds the scratch memory.
 constexpr std::int32_t kChunk = 256;
 constexpr int kPairs = SpringTank::kNumUnits / 2;
-// Below this many samples, bank A's loops wrap so often that wrapping them
-// per sample is cheaper than ending a sub-block at each of their wraps.
-constexpr std::int32_t kShortLoop = 24;
+// Bank A's units (lane 0 of pairs 0-3) have the shortest loops. They wrap
+// inside the sample loop, so that sub-blocks end only where one of the longer
+// units wraps, which is rare enough for the bookkeeping not to matter.
+constexpr int kShort = 4;
 
 // The units run in pairs of lanes, one unit of each bank in a pair, so that
 // the bank sums are plain vertical operations: pairs 0-3 hold units 0-3 of
@@ -131,13 +132,8 @@ inline void updateFilters(__m128d& stage1, __m128d& stage2, __m128d input, __m12
 }
 
 
-template <bool kShortWrap>
 void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
 {
-    // Bank A's units (lane 0 of pairs 0-3) wrap inside the sample loop when
-    // their loops are short, so that sub-blocks end only where one of the
-    // longer units wraps.
-    constexpr int kShort = kShortWrap ? 4 : 0;
     constexpr int kUnits = SpringTank::kNumUnits;
 
     __m128d state[kPairs], complement[kPairs], pole[kPairs], feedback[kPairs];
@@ -178,23 +174,24 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
     float input[kChunk], highPassIn[kChunk], lowPassOut[kChunk];
     double kick[kChunk];
 
-    float* shortSamples[4];
-    std::int32_t shortAt[4], shortLength[4];
+    float* shortSamples[kShort];
+    float* shortEnd[kShort];
+    float* shortAt[kShort];
     for (int k = 0; k < kShort; ++k) {
         const DelayUnit& unit = t.delayUnits[k];
         shortSamples[k] = unit.samples.get();
-        shortAt[k] = unit.position;
-        shortLength[k] = unit.activeLength;
+        shortAt[k] = unit.samples.get() + unit.position;
+        shortEnd[k] = unit.samples.get() + unit.activeLength;
     }
     // Reads and bank sums of one sample, from[k] + i being unit k's entry
-    // (shortAt[k] for bank A);
+    // (shortFrom[k] for bank A);
     // they depend on nothing computed in the loop, so the timbre filters,
     // which need only them, run one sample ahead of the rest.
     __m128d y[kPairs], mAsB, sCsD;
-    const auto readSample = [&](float* const* from, std::int32_t i, const std::int32_t* shortFrom, __m128d* ys,
+    const auto readSample = [&](float* const* from, std::int32_t i, float* const* shortFrom, __m128d* ys,
                                 __m128d& sumsAB, __m128d& sumsCD) {
         for (int p = 0; p < kPairs; ++p) {
-            const float* a = p < kShort ? shortSamples[p] + shortFrom[p] : from[kLanes[p][0]] + i;
+            const float* a = p < kShort ? shortFrom[p] : from[kLanes[p][0]] + i;
             ys[p] = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(from[kLanes[p][1]] + i)));
         }
         const __m128d sumAB = _mm_sub_pd(_mm_add_pd(_mm_sub_pd(ys[0], ys[1]), ys[2]), ys[3]);
@@ -255,9 +252,9 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
             const auto step = [&](std::int32_t i, float* const* ahead, std::int32_t aheadIndex, bool last) {
                 committed1 = timbreStage1;
                 committed2 = timbreStage2;
-                std::int32_t shortNext[4];
+                float* shortNext[kShort];
                 for (int k = 0; k < kShort; ++k)
-                    shortNext[k] = shortAt[k] + 1 >= shortLength[k] ? 0 : shortAt[k] + 1;
+                    shortNext[k] = shortAt[k] + 1 >= shortEnd[k] ? shortSamples[k] : shortAt[k] + 1;
                 __m128d nextY[kPairs], nextMAsB, nextSCsD;
                 readSample(ahead, aheadIndex, shortNext, nextY, nextMAsB, nextSCsD);
                 if (last && lastSubBlock)
@@ -278,7 +275,7 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
                 for (int p = 0; p < kPairs; ++p) {
                     state[p] = single2(_mm_add_pd(_mm_mul_pd(y[p], complement[p]), _mm_mul_pd(pole[p], state[p])));
                     const __m128 written = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(state[p], feedback[p]), bankInput[p / 4]));
-                    _mm_store_ss(p < kShort ? shortSamples[p] + shortAt[p] : at[kLanes[p][0]] + i, written);
+                    _mm_store_ss(p < kShort ? shortAt[p] : at[kLanes[p][0]] + i, written);
                     _mm_store_ss(at[kLanes[p][1]] + i, _mm_shuffle_ps(written, written, 1));
                     y[p] = nextY[p];
                 }
@@ -308,7 +305,7 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
 
     for (int k = 0; k < kUnits; ++k) {
         DelayUnit& unit = t.delayUnits[k];
-        unit.position = k < kShort ? shortAt[k] : static_cast<std::int32_t>(at[k] - unit.samples.get());
+        unit.position = static_cast<std::int32_t>((k < kShort ? shortAt[k] : at[k]) - unit.samples.get());
     }
     for (int p = 0; p < kPairs; ++p) {
         t.delayUnits[kLanes[p][0]].dampState = static_cast<float>(low(state[p]));
@@ -328,11 +325,5 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
 
 void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
 {
-    std::int32_t shortest = tank.delayUnits[0].activeLength;
-    for (int k = 1; k < 4; ++k)
-        shortest = std::min(shortest, tank.delayUnits[k].activeLength);
-    if (shortest < kShortLoop)
-        runTank<true>(tank, in, out, frames);
-    else
-        runTank<false>(tank, in, out, frames);
+    runTank(tank, in, out, frames);
 }
