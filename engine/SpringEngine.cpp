@@ -131,7 +131,6 @@ inline void updateFilters(__m128d& stage1, __m128d& stage2, __m128d input, __m12
     stage2 = single2(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(stage1, stage2), cutoff), stage2));
 }
 
-
 void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
 {
     constexpr int kUnits = SpringTank::kNumUnits;
@@ -184,9 +183,9 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
         shortEnd[k] = unit.samples.get() + unit.activeLength;
     }
     // Reads and bank sums of one sample, from[k] + i being unit k's entry
-    // (shortFrom[k] for bank A);
-    // they depend on nothing computed in the loop, so the timbre filters,
-    // which need only them, run one sample ahead of the rest.
+    // (shortFrom[k] for bank A). They depend on nothing computed in the loop,
+    // so the timbre filters, which need only them, run one sample ahead of
+    // the rest.
     __m128d y[kPairs], mAsB, sCsD;
     const auto readSample = [&](float* const* from, std::int32_t i, float* const* shortFrom, __m128d* ys,
                                 __m128d& sumsAB, __m128d& sumsCD) {
@@ -207,11 +206,10 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
     // block's end is discarded.
     __m128d committed1 = timbreStage1;
     __m128d committed2 = timbreStage2;
-    // With every loop at least two samples long, the sample after a sub-block
-    // never reads the entry its last sample writes, so the look-ahead can
-    // cross into the next sub-block.
-    // Otherwise every sub-block is one sample long and the look-ahead is
-    // redone.
+    // With every loop at least two samples long, a sample never reads the
+    // entry the sample before it writes, so the look-ahead is always valid.
+    // Otherwise every sub-block is one sample long and its look-ahead is
+    // discarded and redone once the sample is written.
     bool aheadAcross = true;
     for (const DelayUnit& unit : t.delayUnits)
         aheadAcross = aheadAcross && unit.activeLength >= 2;

@@ -20,15 +20,19 @@
 //    fraction. Positions are never touched.
 // resume() and releaseBuffers() first apply whatever is pending.
 //
-// The tank runs in sub-blocks in which no unit wraps: each unit then reads and
-// writes consecutive entries, and nothing read in a sub-block was written in
-// it. One loop per sub-block does a whole sample: the sixteen damping
-// low-passes run side by side in pairs of doubles (SSE2), the two timbre
-// filters as one pair, and that work fills the time the serial filter
-// recursions wait on their own results. Every stored value is computed with
-// the same double operations, in the same order, as in the sample-by-sample
-// flow, so the result is bit for bit the same (tests compare the two on long
-// random scripts in the shipped build).
+// The tank runs in sub-blocks in which no unit of banks B to D wraps: those
+// units then read and write consecutive entries, and nothing read in a
+// sub-block was written in it. Bank A's short loops wrap inside the sample
+// loop, so sub-blocks stay long. One loop does a whole sample: the sixteen
+// damping low-passes run side by side in pairs of doubles (SSE2), one unit of
+// each bank per pair so the bank sums are plain vertical operations; the two
+// timbre filters run as one pair, one sample ahead, since their inputs are
+// reads known in advance (valid while every loop is at least two samples
+// long; otherwise each sub-block is one sample). Input scaling, the kick and
+// the output clip run in separate passes over chunks of the block. Every
+// stored value is computed with the same double operations, in the same
+// order, as in the sample-by-sample flow, so the result is bit for bit the
+// same (tests compare the two on long random scripts in the shipped build).
 //
 // Bad input: a non-finite input sample counts as 0; a non-finite output
 // sample is written as 0; a tank whose loops went non-finite is emptied at the
