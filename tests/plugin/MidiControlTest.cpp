@@ -98,7 +98,8 @@ TEST_F(MidiControl, TheInstanceClosedLastDecidesTheFile) {
     send(*second, b);
     second.reset();
     first.reset();
-    EXPECT_NE(mapFile().find("Damp=40\n"), std::string::npos);
+    EXPECT_NE(mapFile().find("Damp=40"), std::string::npos);
+    EXPECT_EQ(mapFile().find("Damp=41"), std::string::npos);
     EXPECT_EQ(makePlugin()->midiBinding(kDamp), 40);
 }
 
