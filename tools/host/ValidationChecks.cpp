@@ -216,7 +216,7 @@ CheckResult checkProcessingAt(const ValidationTarget& target, double sampleRate)
     if (rig.plugin == nullptr) return failed(rig.error);
     SampleScan scan;
     long frames = 0;
-    // Every power-of-two size once, then rig.random sizes for the rest.
+    // Every power-of-two size once, then random sizes for the rest.
     for (int size = 64; size <= kMaxBlock; size *= 2) {
         rig.buffers.fillNoise(rig.seed, 0.5f);
         processInto(*rig.plugin, rig.buffers, size, scan);
@@ -267,7 +267,7 @@ CheckResult checkParameterFuzz(const ValidationTarget& target) {
         rig.buffers.fillNoise(rig.seed, 0.5f);
         processInto(*rig.plugin, rig.buffers, kBlock, scan);
     }
-    if (!scan.clean()) return failed("rig.random values in 0..1: " + scan.describe());
+    if (!scan.clean()) return failed("random values in 0..1: " + scan.describe());
     const float outside[] = {-1.0f, -0.001f, 1.001f, 2.0f, 100.0f, -100.0f, 1.0e9f, -1.0e9f};
     for (int index = 0; index < params; ++index) {
         for (float value : outside) {
@@ -293,7 +293,7 @@ CheckResult checkParameterFuzz(const ValidationTarget& target) {
     rig.buffers.fillNoise(rig.seed, 0.5f);
     processInto(*rig.plugin, rig.buffers, kBlock, scan);
     if (!scan.clean()) return failed("after out-of-range indices: " + scan.describe());
-    return passed("rig.random values, values outside 0..1 and indices outside 0.." + std::to_string(params - 1) +
+    return passed("random values, values outside 0..1 and indices outside 0.." + std::to_string(params - 1) +
                   " handled, output clean");
 }
 
@@ -357,7 +357,7 @@ CheckResult checkMidiFuzz(const ValidationTarget& target) {
     VstEvents empty{};
     rig.plugin->sendEvents(&empty);
     if (!scan.clean()) return failed(scan.describe());
-    return passed(std::to_string(events) + " rig.random events in " + std::to_string(kLists) + " lists, output clean");
+    return passed(std::to_string(events) + " random events in " + std::to_string(kLists) + " lists, output clean");
 }
 
 CheckResult checkThreads(const ValidationTarget& target) {
