@@ -16,8 +16,7 @@ namespace {
 constexpr std::int32_t kBlock = 512;
 
 template <typename Engine>
-void processBlocks(benchmark::State& state)
-{
+void processBlocks(benchmark::State& state) {
     const float sampleRate = static_cast<float>(state.range(0));
     const float tension = static_cast<float>(state.range(1));
     auto engine = std::make_unique<Engine>();
@@ -44,8 +43,7 @@ void processBlocks(benchmark::State& state)
                                                          benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
-void arguments(benchmark::internal::Benchmark* b)
-{
+void arguments(benchmark::internal::Benchmark* b) {
     b->ArgNames({"rate", "tension1"});
     for (const std::int64_t rate : {44100, 96000})
         for (const std::int64_t tension : {0, 1})
@@ -55,6 +53,6 @@ void arguments(benchmark::internal::Benchmark* b)
 BENCHMARK(processBlocks<SpringEngine>)->Name("Shipped")->Apply(arguments);
 BENCHMARK(processBlocks<ReferenceSpringEngine>)->Name("Reference")->Apply(arguments);
 
-} // namespace
+}  // namespace
 
 BENCHMARK_MAIN();

@@ -23,8 +23,7 @@ public:
 
     // One sample step. A position stranded at or beyond activeLength (after a
     // shortening) is still read and written once, then wraps to 0.
-    float tick(float input)
-    {
+    float tick(float input) {
         const float y = samples[position];
         lastOutput = y;
         dampState = static_cast<float>(double(y) * dampingComplement + double(damping) * dampState);

@@ -9,38 +9,34 @@ namespace {
 
 constexpr float kNoFraction = -std::numeric_limits<float>::infinity();
 
-} // namespace
+}  // namespace
 
 SpringEngine::SpringEngine() : pendingLongestFraction(kNoFraction) {}
 
 SpringEngine::~SpringEngine() = default;
 
-bool SpringEngine::resume(float sampleRate)
-{
+bool SpringEngine::resume(float sampleRate) {
     return resume(sampleRate, std::rand() & 0x7fff);
 }
 
-bool SpringEngine::resume(float sampleRate, std::int32_t draw)
-{
+bool SpringEngine::resume(float sampleRate, std::int32_t draw) {
     applyPending();
     return tank.build(sampleRate, draw);
 }
 
-void SpringEngine::releaseBuffers()
-{
+void SpringEngine::releaseBuffers() {
     applyPending();
     tank.releaseBuffers();
 }
 
-void SpringEngine::setParameter(std::int32_t index, float value)
-{
+void SpringEngine::setParameter(std::int32_t index, float value) {
     if (index < 0 || index >= SpringTank::kNumParameters)
         return;
     if (index == SpringTank::kSpringTensionIndex) {
         const float fraction = SpringTank::lengthFraction(value);
         float longest = pendingLongestFraction.load(std::memory_order_relaxed);
-        while (fraction > longest
-               && !pendingLongestFraction.compare_exchange_weak(longest, fraction, std::memory_order_relaxed)) {
+        while (fraction > longest &&
+               !pendingLongestFraction.compare_exchange_weak(longest, fraction, std::memory_order_relaxed)) {
         }
     }
     pendingValues[index].store(value, std::memory_order_relaxed);
@@ -48,8 +44,7 @@ void SpringEngine::setParameter(std::int32_t index, float value)
     changeCounter.fetch_add(1, std::memory_order_release);
 }
 
-void SpringEngine::applyPending()
-{
+void SpringEngine::applyPending() {
     const std::uint32_t counter = changeCounter.load(std::memory_order_acquire);
     if (counter == appliedCounter)
         return;
@@ -68,13 +63,11 @@ void SpringEngine::applyPending()
     }
 }
 
-void SpringEngine::exportState(EngineState& state) const
-{
+void SpringEngine::exportState(EngineState& state) const {
     tank.exportState(state);
 }
 
-void SpringEngine::process(const float* in, float* out, std::int32_t frames)
-{
+void SpringEngine::process(const float* in, float* out, std::int32_t frames) {
     if (frames <= 0)
         return;
     applyPending();
@@ -90,19 +83,16 @@ void SpringEngine::process(const float* in, float* out, std::int32_t frames)
 
 namespace {
 
-inline double low(__m128d v)
-{
+inline double low(__m128d v) {
     return _mm_cvtsd_f64(v);
 }
 
-inline double high(__m128d v)
-{
+inline double high(__m128d v) {
     return _mm_cvtsd_f64(_mm_unpackhi_pd(v, v));
 }
 
 // Rounds both lanes to float and back: the stored value, kept in double.
-inline __m128d single2(__m128d v)
-{
+inline __m128d single2(__m128d v) {
     return _mm_cvtps_pd(_mm_cvtpd_ps(v));
 }
 
@@ -123,16 +113,14 @@ constexpr int kLanes[kPairs][2] = {{0, 4}, {1, 5}, {2, 6}, {3, 7}, {8, 13}, {9, 
 
 // One two-stage resonant filter update on two filters side by side; input
 // holds the filter inputs with the offset already added.
-inline void updateFilters(__m128d& stage1, __m128d& stage2, __m128d input, __m128d cutoff, __m128d feedback)
-{
+inline void updateFilters(__m128d& stage1, __m128d& stage2, __m128d input, __m128d cutoff, __m128d feedback) {
     const __m128d spread = _mm_sub_pd(stage1, stage2);
     stage1 = single2(
         _mm_add_pd(_mm_mul_pd(_mm_add_pd(_mm_mul_pd(spread, feedback), _mm_sub_pd(input, stage1)), cutoff), stage1));
     stage2 = single2(_mm_add_pd(_mm_mul_pd(_mm_sub_pd(stage1, stage2), cutoff), stage2));
 }
 
-void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
-{
+void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames) {
     constexpr int kUnits = SpringTank::kNumUnits;
 
     __m128d state[kPairs], complement[kPairs], pole[kPairs], feedback[kPairs];
@@ -194,8 +182,8 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
             ys[p] = _mm_cvtps_pd(_mm_unpacklo_ps(_mm_load_ss(a), _mm_load_ss(from[kLanes[p][1]] + i)));
         }
         const __m128d sumAB = _mm_sub_pd(_mm_add_pd(_mm_sub_pd(ys[0], ys[1]), ys[2]), ys[3]);
-        const __m128d sumCD =
-            _mm_sub_pd(_mm_add_pd(_mm_sub_pd(ys[4], _mm_xor_pd(ys[5], negateHigh)), _mm_xor_pd(ys[6], negateHigh)), ys[7]);
+        const __m128d sumCD = _mm_sub_pd(
+            _mm_add_pd(_mm_sub_pd(ys[4], _mm_xor_pd(ys[5], negateHigh)), _mm_xor_pd(ys[6], negateHigh)), ys[7]);
         // (mA, sB) and (sC, sD) as stored floats.
         sumsAB = single2(_mm_mul_pd(sumAB, sumScale));
         sumsCD = single2(sumCD);
@@ -272,7 +260,8 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
                 const __m128d bankInput[2] = {_mm_set_pd(xB, h), _mm_set_pd(xD, xC)};
                 for (int p = 0; p < kPairs; ++p) {
                     state[p] = single2(_mm_add_pd(_mm_mul_pd(y[p], complement[p]), _mm_mul_pd(pole[p], state[p])));
-                    const __m128 written = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(state[p], feedback[p]), bankInput[p / 4]));
+                    const __m128 written =
+                        _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(state[p], feedback[p]), bankInput[p / 4]));
                     _mm_store_ss(p < kShort ? shortAt[p] : at[kLanes[p][0]] + i, written);
                     _mm_store_ss(at[kLanes[p][1]] + i, _mm_shuffle_ps(written, written, 1));
                     y[p] = nextY[p];
@@ -319,9 +308,8 @@ void runTank(SpringTank& t, const float* in, float* out, std::int32_t frames)
     t.timbreFilter2.stage2 = static_cast<float>(high(timbreStage2));
 }
 
-} // namespace
+}  // namespace
 
-void SpringEngine::processTank(const float* in, float* out, std::int32_t frames)
-{
+void SpringEngine::processTank(const float* in, float* out, std::int32_t frames) {
     runTank(tank, in, out, frames);
 }

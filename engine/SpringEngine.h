@@ -82,7 +82,6 @@ private:
 
     SpringTank tank;
 
-
     std::array<std::atomic<float>, SpringTank::kNumParameters> pendingValues{};
     std::array<std::atomic<std::uint32_t>, SpringTank::kNumParameters> pendingFlags{};
     // Largest SpringTension length fraction since the last apply.

@@ -43,8 +43,7 @@ public:
 
     // Kick contribution of one sample, in double; advances the playback.
     double kickContribution() { return kickContribution(kickGain, kickPosition, kickStep); }
-    static double kickContribution(float gain, float& position, float step)
-    {
+    static double kickContribution(float gain, float& position, float step) {
         if (!(gain > 0.0f) || !(position < float(kKickImpulseLength)))
             return 0.0;
         position = static_cast<float>(double(step) + double(position));
@@ -54,8 +53,7 @@ public:
     // (|z + 1| - |z - 1|) / 2 in single steps, which also sets tiny values to
     // 0; for |z| near 2^24 and above its roundings no longer cancel (it can
     // give 2), so the result is bounded once more.
-    static float scaledClip(float o)
-    {
+    static float scaledClip(float o) {
         const float z = static_cast<float>(double(o) * double(0.1f));
         const float hi = std::fabs(static_cast<float>(double(z) + 1.0));
         const float lo = std::fabs(static_cast<float>(double(z) - 1.0));
@@ -64,8 +62,7 @@ public:
     }
 
     // The impulse interpolated at a position >= 0; 0 at or beyond the end.
-    static float kickValueAt(float position)
-    {
+    static float kickValueAt(float position) {
         if (!(position < float(kKickImpulseLength)))
             return 0.0f;
         const std::int32_t i = static_cast<std::int32_t>(position);

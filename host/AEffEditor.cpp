@@ -16,12 +16,22 @@ bool AEffEditor::open(void* ptr) {
     return false;
 }
 
-void AEffEditor::close() { systemWindow = nullptr; }
+void AEffEditor::close() {
+    systemWindow = nullptr;
+}
 
-bool AEffEditor::onKeyDown(VstKeyCode&) { return false; }
+bool AEffEditor::onKeyDown(VstKeyCode&) {
+    return false;
+}
 
-bool AEffEditor::onKeyUp(VstKeyCode&) { return false; }
+bool AEffEditor::onKeyUp(VstKeyCode&) {
+    return false;
+}
 
-bool AEffEditor::onWheel(float) { return false; }
+bool AEffEditor::onWheel(float) {
+    return false;
+}
 
-bool AEffEditor::setKnobMode(VstInt32) { return false; }
+bool AEffEditor::setKnobMode(VstInt32) {
+    return false;
+}

@@ -27,6 +27,6 @@ public:
     virtual bool setKnobMode(VstInt32 mode);
 
 protected:
-    AudioEffect* effect;   // not owned
-    void* systemWindow;    // the host's parent window while open
+    AudioEffect* effect;  // not owned
+    void* systemWindow;   // the host's parent window while open
 };

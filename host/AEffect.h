@@ -16,12 +16,11 @@ struct AEffect;
 using VstInt32 = std::int32_t;
 using VstIntPtr = std::intptr_t;
 
-using audioMasterCallback = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                                     VstIntPtr value, void* ptr, float opt);
-using AEffectDispatcherProc = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode, VstInt32 index,
-                                                       VstIntPtr value, void* ptr, float opt);
-using AEffectProcessProc = void(VSTCALLBACK*)(AEffect* effect, float** inputs, float** outputs,
-                                              VstInt32 sampleFrames);
+using audioMasterCallback = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                    void* ptr, float opt);
+using AEffectDispatcherProc = VstIntPtr(VSTCALLBACK*)(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                                      void* ptr, float opt);
+using AEffectProcessProc = void(VSTCALLBACK*)(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
 using AEffectProcessDoubleProc = void(VSTCALLBACK*)(AEffect* effect, double** inputs, double** outputs,
                                                     VstInt32 sampleFrames);
 using AEffectSetParameterProc = void(VSTCALLBACK*)(AEffect* effect, VstInt32 index, float parameter);
@@ -125,9 +124,9 @@ enum AEffectOpcodes : VstInt32 {
     effGetInputProperties,  // 33
     effGetOutputProperties,
     effGetPlugCategory,
-    effGetCurrentPosition,  // deprecated
+    effGetCurrentPosition,    // deprecated
     effGetDestinationBuffer,  // deprecated
-    effOfflineNotify,  // 38
+    effOfflineNotify,         // 38
     effOfflinePrepare,
     effOfflineRun,
     effProcessVarIo,
@@ -135,19 +134,19 @@ enum AEffectOpcodes : VstInt32 {
     effSetBlockSizeAndSampleRate,  // deprecated, 43
     effSetBypass,
     effGetEffectName,
-    effGetErrorText,  // deprecated
+    effGetErrorText,     // deprecated
     effGetVendorString,  // 47
     effGetProductString,
     effGetVendorVersion,
     effVendorSpecific,
     effCanDo,
     effGetTailSize,
-    effIdle,  // deprecated, 53
-    effGetIcon,  // deprecated
-    effSetViewPosition,  // deprecated
+    effIdle,                    // deprecated, 53
+    effGetIcon,                 // deprecated
+    effSetViewPosition,         // deprecated
     effGetParameterProperties,  // 56
-    effKeysRequired,  // deprecated
-    effGetVstVersion,  // 58
+    effKeysRequired,            // deprecated
+    effGetVstVersion,           // 58
     effEditKeyDown,
     effEditKeyUp,
     effSetEditKnobMode,

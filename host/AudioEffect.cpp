@@ -9,10 +9,12 @@ namespace {
 
 // The record's entries are plain C functions: each finds its object through
 // the record and forwards.
-AudioEffect* effectOf(AEffect* effect) { return static_cast<AudioEffect*>(effect->object); }
+AudioEffect* effectOf(AEffect* effect) {
+    return static_cast<AudioEffect*>(effect->object);
+}
 
-VstIntPtr VSTCALLBACK dispatchEffectClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                          void* ptr, float opt) {
+VstIntPtr VSTCALLBACK dispatchEffectClass(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                          float opt) {
     AudioEffect* object = effectOf(effect);
     if (opcode == effClose) {
         object->dispatcher(opcode, index, value, ptr, opt);
@@ -40,7 +42,9 @@ void VSTCALLBACK setParameterClass(AEffect* effect, VstInt32 index, float value)
     effectOf(effect)->setParameter(index, value);
 }
 
-float VSTCALLBACK getParameterClass(AEffect* effect, VstInt32 index) { return effectOf(effect)->getParameter(index); }
+float VSTCALLBACK getParameterClass(AEffect* effect, VstInt32 index) {
+    return effectOf(effect)->getParameter(index);
+}
 
 }  // namespace
 
@@ -80,21 +84,41 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
     char* const text = static_cast<char*>(ptr);
     VstIntPtr result = 0;
     switch (opcode) {
-        case effOpen: open(); break;
-        case effClose: close(); break;
+        case effOpen:
+            open();
+            break;
+        case effClose:
+            close();
+            break;
         case effSetProgram:
             if (value < numPrograms) {
                 setProgram(static_cast<VstInt32>(value));
             }
             break;
-        case effGetProgram: result = getProgram(); break;
-        case effSetProgramName: setProgramName(text); break;
-        case effGetProgramName: getProgramName(text); break;
-        case effGetParamLabel: getParameterLabel(index, text); break;
-        case effGetParamDisplay: getParameterDisplay(index, text); break;
-        case effGetParamName: getParameterName(index, text); break;
-        case effSetSampleRate: setSampleRate(opt); break;
-        case effSetBlockSize: setBlockSize(static_cast<VstInt32>(value)); break;
+        case effGetProgram:
+            result = getProgram();
+            break;
+        case effSetProgramName:
+            setProgramName(text);
+            break;
+        case effGetProgramName:
+            getProgramName(text);
+            break;
+        case effGetParamLabel:
+            getParameterLabel(index, text);
+            break;
+        case effGetParamDisplay:
+            getParameterDisplay(index, text);
+            break;
+        case effGetParamName:
+            getParameterName(index, text);
+            break;
+        case effSetSampleRate:
+            setSampleRate(opt);
+            break;
+        case effSetBlockSize:
+            setBlockSize(static_cast<VstInt32>(value));
+            break;
         case effMainsChanged:
             if (value == 0) {
                 suspend();
@@ -122,10 +146,17 @@ VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr val
                 editor->idle();
             }
             break;
-        case effIdentify: result = fourCharId('N', 'v', 'E', 'f'); break;
-        case effGetChunk: result = getChunk(static_cast<void**>(ptr), index != 0); break;
-        case effSetChunk: result = setChunk(ptr, static_cast<VstInt32>(value), index != 0); break;
-        default: break;  // effGetVu, the editor draw/mouse/key/top/sleep requests and anything unknown
+        case effIdentify:
+            result = fourCharId('N', 'v', 'E', 'f');
+            break;
+        case effGetChunk:
+            result = getChunk(static_cast<void**>(ptr), index != 0);
+            break;
+        case effSetChunk:
+            result = setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+            break;
+        default:
+            break;  // effGetVu, the editor draw/mouse/key/top/sleep requests and anything unknown
     }
     return result;
 }
@@ -135,13 +166,21 @@ void AudioEffect::setParameterAutomated(VstInt32 index, float value) {
     callHost(audioMasterAutomate, index, 0, nullptr, value);
 }
 
-void AudioEffect::getProgramName(char* name) { copyHostText(name, "", kProgramNameCapacity); }
+void AudioEffect::getProgramName(char* name) {
+    copyHostText(name, "", kProgramNameCapacity);
+}
 
-void AudioEffect::getParameterLabel(VstInt32, char* label) { copyHostText(label, "", kParameterTextCapacity); }
+void AudioEffect::getParameterLabel(VstInt32, char* label) {
+    copyHostText(label, "", kParameterTextCapacity);
+}
 
-void AudioEffect::getParameterDisplay(VstInt32, char* text) { copyHostText(text, "", kParameterTextCapacity); }
+void AudioEffect::getParameterDisplay(VstInt32, char* text) {
+    copyHostText(text, "", kParameterTextCapacity);
+}
 
-void AudioEffect::getParameterName(VstInt32, char* text) { copyHostText(text, "", kParameterNameCapacity); }
+void AudioEffect::getParameterName(VstInt32, char* text) {
+    copyHostText(text, "", kParameterNameCapacity);
+}
 
 void AudioEffect::setEditor(AEffEditor* newEditor) {
     editor = newEditor;
@@ -152,9 +191,13 @@ void AudioEffect::setEditor(AEffEditor* newEditor) {
     }
 }
 
-VstInt32 AudioEffect::getMasterVersion() { return static_cast<VstInt32>(callHost(audioMasterVersion)); }
+VstInt32 AudioEffect::getMasterVersion() {
+    return static_cast<VstInt32>(callHost(audioMasterVersion));
+}
 
-void AudioEffect::masterIdle() { callHost(audioMasterIdle); }
+void AudioEffect::masterIdle() {
+    callHost(audioMasterIdle);
+}
 
 VstIntPtr AudioEffect::callHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     return audioMaster != nullptr ? audioMaster(&cEffect, opcode, index, value, ptr, opt) : 0;

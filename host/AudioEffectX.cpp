@@ -30,33 +30,53 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
     }
     char* const text = static_cast<char*>(ptr);
     switch (opcode) {
-        case effProcessEvents: return processEvents(static_cast<VstEvents*>(ptr));
-        case effCanBeAutomated: return canParameterBeAutomated(index) ? 1 : 0;
-        case effString2Parameter: return string2parameter(index, text) ? 1 : 0;
+        case effProcessEvents:
+            return processEvents(static_cast<VstEvents*>(ptr));
+        case effCanBeAutomated:
+            return canParameterBeAutomated(index) ? 1 : 0;
+        case effString2Parameter:
+            return string2parameter(index, text) ? 1 : 0;
         case effGetProgramNameIndexed:
             return getProgramNameIndexed(static_cast<VstInt32>(value), index, text) ? 1 : 0;
-        case effGetInputProperties: return getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-        case effGetOutputProperties: return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
-        case effGetPlugCategory: return getPlugCategory();
-        case effOfflineNotify: return offlineNotify(ptr, static_cast<VstInt32>(value), index != 0) ? 1 : 0;
-        case effOfflinePrepare: return offlinePrepare(ptr, static_cast<VstInt32>(value)) ? 1 : 0;
-        case effOfflineRun: return offlineRun(ptr, static_cast<VstInt32>(value)) ? 1 : 0;
-        case effProcessVarIo: return processVariableIo(ptr) ? 1 : 0;
+        case effGetInputProperties:
+            return getInputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+        case effGetOutputProperties:
+            return getOutputProperties(index, static_cast<VstPinProperties*>(ptr)) ? 1 : 0;
+        case effGetPlugCategory:
+            return getPlugCategory();
+        case effOfflineNotify:
+            return offlineNotify(ptr, static_cast<VstInt32>(value), index != 0) ? 1 : 0;
+        case effOfflinePrepare:
+            return offlinePrepare(ptr, static_cast<VstInt32>(value)) ? 1 : 0;
+        case effOfflineRun:
+            return offlineRun(ptr, static_cast<VstInt32>(value)) ? 1 : 0;
+        case effProcessVarIo:
+            return processVariableIo(ptr) ? 1 : 0;
         case effSetSpeakerArrangement:
             return setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
                                          static_cast<VstSpeakerArrangement*>(ptr))
                        ? 1
                        : 0;
-        case effSetBypass: return setBypass(value != 0) ? 1 : 0;
-        case effGetEffectName: return getEffectName(text) ? 1 : 0;
-        case effGetVendorString: return getVendorString(text) ? 1 : 0;
-        case effGetProductString: return getProductString(text) ? 1 : 0;
-        case effGetVendorVersion: return getVendorVersion();
-        case effVendorSpecific: return vendorSpecific(index, value, ptr, opt);
-        case effCanDo: return canDo(text);
-        case effGetTailSize: return getGetTailSize();
-        case effGetParameterProperties: return getParameterProperties(index, ptr) ? 1 : 0;
-        case effGetVstVersion: return getVstVersion();
+        case effSetBypass:
+            return setBypass(value != 0) ? 1 : 0;
+        case effGetEffectName:
+            return getEffectName(text) ? 1 : 0;
+        case effGetVendorString:
+            return getVendorString(text) ? 1 : 0;
+        case effGetProductString:
+            return getProductString(text) ? 1 : 0;
+        case effGetVendorVersion:
+            return getVendorVersion();
+        case effVendorSpecific:
+            return vendorSpecific(index, value, ptr, opt);
+        case effCanDo:
+            return canDo(text);
+        case effGetTailSize:
+            return getGetTailSize();
+        case effGetParameterProperties:
+            return getParameterProperties(index, ptr) ? 1 : 0;
+        case effGetVstVersion:
+            return getVstVersion();
         case effEditKeyDown:
             if (editor != nullptr) {
                 VstKeyCode key = keyCodeFrom(index, value, opt);
@@ -71,29 +91,47 @@ VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr va
             return 0;
         case effSetEditKnobMode:
             return editor != nullptr && editor->setKnobMode(static_cast<VstInt32>(value)) ? 1 : 0;
-        case effGetMidiProgramName: return getMidiProgramName(index, ptr);
-        case effGetCurrentMidiProgram: return getCurrentMidiProgram(index, ptr);
-        case effGetMidiProgramCategory: return getMidiProgramCategory(index, ptr);
-        case effHasMidiProgramsChanged: return hasMidiProgramsChanged(index) ? 1 : 0;
-        case effGetMidiKeyName: return getMidiKeyName(index, ptr) ? 1 : 0;
-        case effBeginSetProgram: return beginSetProgram() ? 1 : 0;
-        case effEndSetProgram: return endSetProgram() ? 1 : 0;
+        case effGetMidiProgramName:
+            return getMidiProgramName(index, ptr);
+        case effGetCurrentMidiProgram:
+            return getCurrentMidiProgram(index, ptr);
+        case effGetMidiProgramCategory:
+            return getMidiProgramCategory(index, ptr);
+        case effHasMidiProgramsChanged:
+            return hasMidiProgramsChanged(index) ? 1 : 0;
+        case effGetMidiKeyName:
+            return getMidiKeyName(index, ptr) ? 1 : 0;
+        case effBeginSetProgram:
+            return beginSetProgram() ? 1 : 0;
+        case effEndSetProgram:
+            return endSetProgram() ? 1 : 0;
         case effGetSpeakerArrangement:
             return getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
                                          static_cast<VstSpeakerArrangement**>(ptr))
                        ? 1
                        : 0;
-        case effShellGetNextPlugin: return getNextShellPlugin(text);
-        case effStartProcess: return startProcess();
-        case effStopProcess: return stopProcess();
-        case effSetTotalSampleToProcess: return setTotalSampleToProcess(static_cast<VstInt32>(value));
-        case effSetPanLaw: return setPanLaw(static_cast<VstInt32>(value), opt) ? 1 : 0;
-        case effBeginLoadBank: return beginLoadBank(ptr);
-        case effBeginLoadProgram: return beginLoadProgram(ptr);
-        case effSetProcessPrecision: return setProcessPrecision(static_cast<VstInt32>(value)) ? 1 : 0;
-        case effGetNumMidiInputChannels: return getNumMidiInputChannels();
-        case effGetNumMidiOutputChannels: return getNumMidiOutputChannels();
-        default: return AudioEffect::dispatcher(opcode, index, value, ptr, opt);  // deprecated requests
+        case effShellGetNextPlugin:
+            return getNextShellPlugin(text);
+        case effStartProcess:
+            return startProcess();
+        case effStopProcess:
+            return stopProcess();
+        case effSetTotalSampleToProcess:
+            return setTotalSampleToProcess(static_cast<VstInt32>(value));
+        case effSetPanLaw:
+            return setPanLaw(static_cast<VstInt32>(value), opt) ? 1 : 0;
+        case effBeginLoadBank:
+            return beginLoadBank(ptr);
+        case effBeginLoadProgram:
+            return beginLoadProgram(ptr);
+        case effSetProcessPrecision:
+            return setProcessPrecision(static_cast<VstInt32>(value)) ? 1 : 0;
+        case effGetNumMidiInputChannels:
+            return getNumMidiInputChannels();
+        case effGetNumMidiOutputChannels:
+            return getNumMidiOutputChannels();
+        default:
+            return AudioEffect::dispatcher(opcode, index, value, ptr, opt);  // deprecated requests
     }
 }
 
@@ -107,11 +145,17 @@ bool AudioEffectX::getSpeakerArrangement(VstSpeakerArrangement** input, VstSpeak
     return false;
 }
 
-bool AudioEffectX::beginEdit(VstInt32 index) { return callHost(audioMasterBeginEdit, index) != 0; }
+bool AudioEffectX::beginEdit(VstInt32 index) {
+    return callHost(audioMasterBeginEdit, index) != 0;
+}
 
-bool AudioEffectX::endEdit(VstInt32 index) { return callHost(audioMasterEndEdit, index) != 0; }
+bool AudioEffectX::endEdit(VstInt32 index) {
+    return callHost(audioMasterEndEdit, index) != 0;
+}
 
-void AudioEffectX::wantEvents(VstInt32 filter) { callHost(audioMasterWantMidi, 0, filter); }
+void AudioEffectX::wantEvents(VstInt32 filter) {
+    callHost(audioMasterWantMidi, 0, filter);
+}
 
 VstInt32 AudioEffectX::canHostDo(char* text) {
     return callHost(audioMasterCanDo, 0, 0, text) != 0 ? 1 : 0;

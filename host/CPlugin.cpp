@@ -87,7 +87,9 @@ void CPlugin::setSampleRate(float newSampleRate) {
     }
 }
 
-void CPlugin::setBlockSize(VstInt32 newBlockSize) { blockSize = newBlockSize; }
+void CPlugin::setBlockSize(VstInt32 newBlockSize) {
+    blockSize = newBlockSize;
+}
 
 void CPlugin::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
     if (inputs == nullptr || outputs == nullptr || inputs[0] == nullptr || outputs[0] == nullptr) {
@@ -109,7 +111,9 @@ float CPlugin::getParameter(VstInt32 index) {
     return isParameterIndex(index) ? currentProgram().values[index].load(std::memory_order_relaxed) : 0.0f;
 }
 
-VstInt32 CPlugin::getProgram() { return curProgram.load(std::memory_order_relaxed); }
+VstInt32 CPlugin::getProgram() {
+    return curProgram.load(std::memory_order_relaxed);
+}
 
 void CPlugin::setProgram(VstInt32 program) {
     if (!isEngineReady() || static_cast<std::uint32_t>(program) >= static_cast<std::uint32_t>(kNumPrograms)) {

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // Buffer sizes in bytes, terminator included.
-constexpr std::size_t kParameterTextCapacity = 9;    // 8 characters, as "%f" prints 0..1
+constexpr std::size_t kParameterTextCapacity = 9;  // 8 characters, as "%f" prints 0..1
 constexpr std::size_t kParameterNameCapacity = 32;
 constexpr std::size_t kProgramNameCapacity = 24;
 constexpr std::size_t kEffectNameCapacity = 32;

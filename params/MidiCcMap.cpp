@@ -37,9 +37,13 @@ void MidiCcMap::startLearn(std::int32_t index) {
     learnActive.store(1, std::memory_order_release);
 }
 
-void MidiCcMap::cancelLearn() { learnActive.store(0, std::memory_order_relaxed); }
+void MidiCcMap::cancelLearn() {
+    learnActive.store(0, std::memory_order_relaxed);
+}
 
-void MidiCcMap::clearBinding(std::int32_t index) { setBinding(index, kNotAssigned); }
+void MidiCcMap::clearBinding(std::int32_t index) {
+    setBinding(index, kNotAssigned);
+}
 
 std::int32_t MidiCcMap::binding(std::int32_t index) const {
     return isParameterIndex(index) ? ccNumbers[index].load(std::memory_order_relaxed) : kNotAssigned;
@@ -51,9 +55,13 @@ void MidiCcMap::setBinding(std::int32_t index, std::int32_t cc) {
     }
 }
 
-bool MidiCcMap::isLearning() const { return learnActive.load(std::memory_order_acquire) != 0; }
+bool MidiCcMap::isLearning() const {
+    return learnActive.load(std::memory_order_acquire) != 0;
+}
 
-std::int32_t MidiCcMap::learnTarget() const { return learnTargetIndex.load(std::memory_order_relaxed); }
+std::int32_t MidiCcMap::learnTarget() const {
+    return learnTargetIndex.load(std::memory_order_relaxed);
+}
 
 float MidiCcMap::controllerValue(std::int32_t data) {
     // The product of a 7-bit integer and a float is exact in double, so this

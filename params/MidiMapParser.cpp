@@ -9,9 +9,13 @@ namespace {
 // Beyond this the magnitude no longer matters: it saturates either way.
 constexpr std::int64_t kMagnitudeLimit = std::int64_t{1} << 31;
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
+}
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -54,40 +58,40 @@ void MidiMapParser::startLine() {
 void MidiMapParser::consume(char c) {
     lineEmpty = false;
     switch (state) {
-    case State::Name: {
-        const char* name = names ? names[line] : nullptr;
-        if (name == nullptr) {
-            state = State::Rest;
-        } else if (name[matched] == '\0') {
-            state = State::Blanks;  // the separator, whatever it is, goes unread
-        } else if (c == name[matched]) {
-            ++matched;
-        } else {
-            state = State::Rest;
-        }
-        break;
-    }
-    case State::Blanks:
-        if (isBlank(c)) {
-            break;
-        }
-        state = State::Digits;
-        if (c == '-' || c == '+') {
-            negative = c == '-';
-            break;
-        }
-        [[fallthrough]];
-    case State::Digits:
-        if (isDigit(c)) {
-            if (magnitude < kMagnitudeLimit) {
-                magnitude = magnitude * 10 + (c - '0');
+        case State::Name: {
+            const char* name = names ? names[line] : nullptr;
+            if (name == nullptr) {
+                state = State::Rest;
+            } else if (name[matched] == '\0') {
+                state = State::Blanks;  // the separator, whatever it is, goes unread
+            } else if (c == name[matched]) {
+                ++matched;
+            } else {
+                state = State::Rest;
             }
-        } else {
-            commitNumber();
+            break;
         }
-        break;
-    case State::Rest:
-        break;
+        case State::Blanks:
+            if (isBlank(c)) {
+                break;
+            }
+            state = State::Digits;
+            if (c == '-' || c == '+') {
+                negative = c == '-';
+                break;
+            }
+            [[fallthrough]];
+        case State::Digits:
+            if (isDigit(c)) {
+                if (magnitude < kMagnitudeLimit) {
+                    magnitude = magnitude * 10 + (c - '0');
+                }
+            } else {
+                commitNumber();
+            }
+            break;
+        case State::Rest:
+            break;
     }
 }
 

@@ -4,7 +4,7 @@
 #include "params/ParameterIndex.h"
 
 struct ParameterInfo {
-    const char* name;   // also the key in the MIDI map file: never rename
+    const char* name;  // also the key in the MIDI map file: never rename
     const char* label;
     std::int32_t defaultCc;
     float defaultValue;

@@ -1,4 +1,6 @@
 #include "platform/ModuleHandle.h"
 
 // Shared objects are found by address (dladdr), not by a loader handle.
-void* quorlModuleHandle() { return nullptr; }
+void* quorlModuleHandle() {
+    return nullptr;
+}

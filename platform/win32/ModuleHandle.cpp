@@ -18,4 +18,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD /*reason*/, LPVOID /*re
     return TRUE;
 }
 
-void* quorlModuleHandle() { return moduleInstance.load(std::memory_order_relaxed); }
+void* quorlModuleHandle() {
+    return moduleInstance.load(std::memory_order_relaxed);
+}

@@ -7,8 +7,7 @@
 
 namespace {
 
-TEST(ScaledClip, ClipsAndZeroesTinyValues)
-{
+TEST(ScaledClip, ClipsAndZeroesTinyValues) {
     EXPECT_EQ(SpringTank::scaledClip(5.0f), 0.5f);
     EXPECT_EQ(SpringTank::scaledClip(-30.0f), -1.0f);
     EXPECT_EQ(SpringTank::scaledClip(30.0f), 1.0f);
@@ -17,8 +16,7 @@ TEST(ScaledClip, ClipsAndZeroesTinyValues)
     EXPECT_EQ(SpringTank::scaledClip(-2.9e-7f), 0.0f);
 }
 
-TEST(ScaledClip, StaysWithinFullScaleWhereTheRoundingsNoLongerCancel)
-{
+TEST(ScaledClip, StaysWithinFullScaleWhereTheRoundingsNoLongerCancel) {
     // Around 2^24 the single-precision steps alone would give up to 2.
     for (float o = 1.5e8f; o < 7e8f; o += 997.0f) {
         const float c = SpringTank::scaledClip(o);
@@ -28,4 +26,4 @@ TEST(ScaledClip, StaysWithinFullScaleWhereTheRoundingsNoLongerCancel)
     EXPECT_TRUE(std::isnan(SpringTank::scaledClip(std::numeric_limits<float>::infinity())));
 }
 
-} // namespace
+}  // namespace

@@ -17,8 +17,7 @@
 
 namespace {
 
-TEST(ConcurrentParameters, ChangesDuringProcessingAreSafe)
-{
+TEST(ConcurrentParameters, ChangesDuringProcessingAreSafe) {
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*engine, 44100.0f, 99));
     std::atomic<bool> stop{false};
@@ -71,4 +70,4 @@ TEST(ConcurrentParameters, ChangesDuringProcessingAreSafe)
     EXPECT_EQ(last[9], actual.kickGain);
 }
 
-} // namespace
+}  // namespace

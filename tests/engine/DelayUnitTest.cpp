@@ -7,16 +7,14 @@
 
 namespace {
 
-std::vector<float> runImpulse(DelayUnit& unit, int steps)
-{
+std::vector<float> runImpulse(DelayUnit& unit, int steps) {
     std::vector<float> out;
     for (int i = 0; i < steps; ++i)
         out.push_back(unit.tick(i == 0 ? 1.0f : 0.0f));
     return out;
 }
 
-TEST(DelayUnit, ImpulseReturnsUndampedThenThroughTheDampingLowPass)
-{
+TEST(DelayUnit, ImpulseReturnsUndampedThenThroughTheDampingLowPass) {
     constexpr int n = 50;
     DelayUnit unit;
     ASSERT_TRUE(unit.resize(n));
@@ -37,13 +35,12 @@ TEST(DelayUnit, ImpulseReturnsUndampedThenThroughTheDampingLowPass)
 struct FractionCase {
     float fraction;
     std::int32_t activeLength;
-    std::int32_t firstCleared; // entries from here to the end are zeroed
+    std::int32_t firstCleared;  // entries from here to the end are zeroed
 };
 
 class LengthFraction : public testing::TestWithParam<FractionCase> {};
 
-TEST_P(LengthFraction, ClearsTheLastActiveLengthEntries)
-{
+TEST_P(LengthFraction, ClearsTheLastActiveLengthEntries) {
     const FractionCase c = GetParam();
     DelayUnit unit;
     ASSERT_TRUE(unit.resize(1000));
@@ -65,15 +62,13 @@ INSTANTIATE_TEST_SUITE_P(Fractions, LengthFraction,
                                          FractionCase{1.7f, 1000, 0}, FractionCase{-0.3f, 0, 1000},
                                          FractionCase{0.0f, 0, 1000}));
 
-TEST(DelayUnit, NonFiniteFractionGivesAnEmptyLoop)
-{
+TEST(DelayUnit, NonFiniteFractionGivesAnEmptyLoop) {
     EXPECT_EQ(DelayUnit::lengthFor(1000, std::numeric_limits<float>::quiet_NaN()), 0);
     EXPECT_EQ(DelayUnit::lengthFor(1000, std::numeric_limits<float>::infinity()), 1000);
     EXPECT_EQ(DelayUnit::lengthFor(1000, -std::numeric_limits<float>::infinity()), 0);
 }
 
-TEST(DelayUnit, StrandedPositionIsUsedOnceThenWraps)
-{
+TEST(DelayUnit, StrandedPositionIsUsedOnceThenWraps) {
     DelayUnit unit;
     ASSERT_TRUE(unit.resize(1000));
     unit.setFeedback(1.0f);
@@ -88,20 +83,19 @@ TEST(DelayUnit, StrandedPositionIsUsedOnceThenWraps)
     }
 }
 
-TEST(DelayUnit, ActiveLengthZeroOrOneIsAOneSampleLoop)
-{
+TEST(DelayUnit, ActiveLengthZeroOrOneIsAOneSampleLoop) {
     for (const float fraction : {0.0f, 0.5f}) {
         DelayUnit unit;
-        ASSERT_TRUE(unit.resize(2)); // 2 x 0.5 = 1, 2 x 0 = 0
+        ASSERT_TRUE(unit.resize(2));  // 2 x 0.5 = 1, 2 x 0 = 0
         unit.setFeedback(0.5f);
         unit.setDamping(0.0f);
         unit.setLengthFraction(fraction);
         EXPECT_EQ(unit.tick(1.0f), 0.0f);
         EXPECT_EQ(unit.position, 0);
-        EXPECT_EQ(unit.tick(0.0f), 1.0f); // what the previous step wrote
+        EXPECT_EQ(unit.tick(0.0f), 1.0f);  // what the previous step wrote
         EXPECT_EQ(unit.tick(0.0f), 0.5f);
         EXPECT_EQ(unit.position, 0);
     }
 }
 
-} // namespace
+}  // namespace

@@ -20,16 +20,23 @@ struct Script {
     float sampleRate;
     std::uint64_t seed;
     int blocks;
-    bool wild; // values outside 0..1, non-finite input, odd rates
+    bool wild;  // values outside 0..1, non-finite input, odd rates
 };
 
 class EngineEquivalence : public testing::TestWithParam<Script> {};
 
-float parameterValue(ScriptRandom& random, bool wild)
-{
+float parameterValue(ScriptRandom& random, bool wild) {
     if (wild && random.chance(15)) {
-        static const float kOdd[] = {-0.5f, 1.5f, 1.575f, 2.5f, -3.0f, 1e30f, -1e30f, 3e38f,
-                                     std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()};
+        static const float kOdd[] = {-0.5f,
+                                     1.5f,
+                                     1.575f,
+                                     2.5f,
+                                     -3.0f,
+                                     1e30f,
+                                     -1e30f,
+                                     3e38f,
+                                     std::numeric_limits<float>::quiet_NaN(),
+                                     std::numeric_limits<float>::infinity()};
         return kOdd[random.below(10)];
     }
     if (random.chance(10))
@@ -37,8 +44,7 @@ float parameterValue(ScriptRandom& random, bool wild)
     return random.uniform(0.0f, 1.0f);
 }
 
-void fillInput(ScriptRandom& random, std::vector<float>& input, std::int32_t frames, bool wild)
-{
+void fillInput(ScriptRandom& random, std::vector<float>& input, std::int32_t frames, bool wild) {
     const int kind = random.below(4);
     for (std::int32_t i = 0; i < frames; ++i) {
         float v = 0.0f;
@@ -58,15 +64,13 @@ void fillInput(ScriptRandom& random, std::vector<float>& input, std::int32_t fra
     }
 }
 
-std::int32_t blockSize(ScriptRandom& random)
-{
+std::int32_t blockSize(ScriptRandom& random) {
     // Log-uniform from 1 to 4096, so tiny and large blocks both occur.
     const int octave = random.below(13);
     return 1 + random.below(1 << octave);
 }
 
-TEST_P(EngineEquivalence, MatchesReferenceOutputAndState)
-{
+TEST_P(EngineEquivalence, MatchesReferenceOutputAndState) {
     const Script script = GetParam();
     ScriptRandom random(script.seed);
     auto shipped = std::make_unique<SpringEngine>();
@@ -77,7 +81,7 @@ TEST_P(EngineEquivalence, MatchesReferenceOutputAndState)
 
     std::vector<float> input(4096), expected(4096), actual(4096);
     EngineState expectedState, actualState;
-    int strandings = 0; // tension changes that left a position past its loop
+    int strandings = 0;  // tension changes that left a position past its loop
     for (int block = 0; block < script.blocks; ++block) {
         // Parameter changes between blocks, sometimes several to the same
         // parameter (SpringTension and Kick batches matter most).
@@ -94,8 +98,8 @@ TEST_P(EngineEquivalence, MatchesReferenceOutputAndState)
             }
         }
         if (random.chance(2)) {
-            static const float kRates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f, 300.0f, -1.0f, 0.0f,
-                                           std::numeric_limits<float>::quiet_NaN()};
+            static const float kRates[] = {44100.0f, 48000.0f, 96000.0f, 22050.0f,
+                                           300.0f,   -1.0f,    0.0f,     std::numeric_limits<float>::quiet_NaN()};
             const float rate = script.wild ? kRates[random.below(8)] : script.sampleRate;
             draw = random.below(32768);
             ASSERT_EQ(shipped->resume(rate, draw), reference->resume(rate, draw));
@@ -116,8 +120,8 @@ TEST_P(EngineEquivalence, MatchesReferenceOutputAndState)
             shipped->process(input.data(), actual.data(), frames);
         }
         for (std::int32_t i = 0; i < frames; ++i) {
-            ASSERT_EQ(bitsOf(expected[i]), bitsOf(actual[i]))
-                << "block " << block << " sample " << i << " of " << frames << ": " << expected[i] << " vs " << actual[i];
+            ASSERT_EQ(bitsOf(expected[i]), bitsOf(actual[i])) << "block " << block << " sample " << i << " of "
+                                                              << frames << ": " << expected[i] << " vs " << actual[i];
             ASSERT_TRUE(std::isfinite(actual[i]));
         }
         reference->exportState(expectedState);
@@ -132,9 +136,9 @@ INSTANTIATE_TEST_SUITE_P(Scripts, EngineEquivalence,
                                          Script{96000.0f, 3, 1000, false}, Script{44100.0f, 4, 1500, true},
                                          Script{48000.0f, 5, 1500, true}, Script{96000.0f, 6, 1000, true}),
                          [](const testing::TestParamInfo<Script>& param) {
-                             return std::string(param.param.wild ? "Wild" : "InRange") + "At"
-                                    + std::to_string(static_cast<int>(param.param.sampleRate)) + "Seed"
-                                    + std::to_string(param.param.seed);
+                             return std::string(param.param.wild ? "Wild" : "InRange") + "At" +
+                                    std::to_string(static_cast<int>(param.param.sampleRate)) + "Seed" +
+                                    std::to_string(param.param.seed);
                          });
 
-} // namespace
+}  // namespace

@@ -15,12 +15,11 @@
 namespace {
 
 template <typename Engine>
-std::uint64_t outputHash(float sampleRate)
-{
+std::uint64_t outputHash(float sampleRate) {
     ScriptRandom random(20261211);
     auto engine = std::make_unique<Engine>();
     resumeWithDefaults(*engine, sampleRate, 4242);
-    std::uint64_t hash = 1469598103934665603ull; // FNV-1a
+    std::uint64_t hash = 1469598103934665603ull;  // FNV-1a
     std::vector<float> io(4096);
     for (int block = 0; block < 120; ++block) {
         if (block % 10 == 5)
@@ -37,16 +36,14 @@ std::uint64_t outputHash(float sampleRate)
     return hash;
 }
 
-TEST(GoldenOutput, SameBitsOnEveryTarget)
-{
+TEST(GoldenOutput, SameBitsOnEveryTarget) {
     EXPECT_EQ(outputHash<SpringEngine>(44100.0f), 6507644637808801894ull);
     EXPECT_EQ(outputHash<SpringEngine>(96000.0f), 3892712530538196362ull);
 }
 
-TEST(GoldenOutput, TheReferenceModelGivesTheSameBits)
-{
+TEST(GoldenOutput, TheReferenceModelGivesTheSameBits) {
     EXPECT_EQ(outputHash<ReferenceSpringEngine>(44100.0f), 6507644637808801894ull);
     EXPECT_EQ(outputHash<ReferenceSpringEngine>(96000.0f), 3892712530538196362ull);
 }
 
-} // namespace
+}  // namespace

@@ -17,10 +17,9 @@ struct FixedSample {
 };
 
 constexpr FixedSample kFixedSamples[] = {
-    {0, 0.00310642598f},     {1, 0.00484437309f},     {2, 0.00572136603f},
-    {3, 0.001311047f},       {4, 0.005912486f},       {5, -0.00296158902f},
-    {2856, 0.866482615f},    {3590, -0.895339906f},   {5759, -0.000231836995f},
-    {5760, -4.56740017e-05f}, {5761, -3.73529983e-05f}, {5762, -7.10379973e-05f},
+    {0, 0.00310642598f},      {1, 0.00484437309f},      {2, 0.00572136603f},      {3, 0.001311047f},
+    {4, 0.005912486f},        {5, -0.00296158902f},     {2856, 0.866482615f},     {3590, -0.895339906f},
+    {5759, -0.000231836995f}, {5760, -4.56740017e-05f}, {5761, -3.73529983e-05f}, {5762, -7.10379973e-05f},
 };
 
 constexpr int kLargestIndex = 2856;
@@ -41,7 +40,9 @@ constexpr BlockLevel kBlockLevels[] = {
     {4000, 0.6508, 0.1428}, {4500, 0.2770, 0.0861}, {5000, 0.1926, 0.0462}, {5500, 0.0572, 0.0130},
 };
 
-int blockEnd(int start) { return std::min(start + kBlockLength, kKickImpulseLength); }
+int blockEnd(int start) {
+    return std::min(start + kBlockLength, kKickImpulseLength);
+}
 
 TEST(KickImpulseTest, FixedSamplesHoldTheirRecordedValues) {
     for (const FixedSample& fixed : kFixedSamples) {
@@ -119,4 +120,4 @@ TEST(KickImpulseTest, EnergyIsCentredNearThreeKilohertz) {
     EXPECT_LT(centroid, 3500.0);
 }
 
-} // namespace
+}  // namespace

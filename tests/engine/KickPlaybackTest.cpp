@@ -11,25 +11,23 @@
 
 namespace {
 
-TEST(KickPlayback, FirstValueIsInterpolatedAtOneStep)
-{
+TEST(KickPlayback, FirstValueIsInterpolatedAtOneStep) {
     SpringTank tank;
     ASSERT_TRUE(tank.build(44100.0f, 0));
     tank.applyParameter(9, 1.0f);
-    const float expected = static_cast<float>(0.362811803817749 * (double(0.00484437309f) - double(0.00310642598f))
-                                              + double(0.00310642598f));
+    const float expected = static_cast<float>(0.362811803817749 * (double(0.00484437309f) - double(0.00310642598f)) +
+                                              double(0.00310642598f));
     EXPECT_EQ(tank.kickContribution(), double(expected));
 }
 
 struct EndCase {
     float sampleRate;
-    int lastSample; // the output sample at which the position passes the end
+    int lastSample;  // the output sample at which the position passes the end
 };
 
 class KickEnd : public testing::TestWithParam<EndCase> {};
 
-TEST_P(KickEnd, PlaybackEndsAtTheSameTimeAtEveryRate)
-{
+TEST_P(KickEnd, PlaybackEndsAtTheSameTimeAtEveryRate) {
     const EndCase c = GetParam();
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*engine, c.sampleRate, 0));
@@ -46,21 +44,19 @@ TEST_P(KickEnd, PlaybackEndsAtTheSameTimeAtEveryRate)
     const float end = s.kickPosition;
     engine->process(silence.data(), silence.data(), 1000);
     engine->exportState(s);
-    EXPECT_EQ(s.kickPosition, end); // held after the end: no looping
+    EXPECT_EQ(s.kickPosition, end);  // held after the end: no looping
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, KickEnd, testing::Values(EndCase{44100.0f, 15886}, EndCase{48000.0f, 17288}));
 
-TEST(KickPlayback, TheLastStepsReadZeroPastTheEnd)
-{
+TEST(KickPlayback, TheLastStepsReadZeroPastTheEnd) {
     const float last = KickImpulse[kKickImpulseLength - 1];
     EXPECT_EQ(SpringTank::kickValueAt(5762.5f), static_cast<float>(0.5 * (0.0 - double(last)) + double(last)));
     EXPECT_EQ(SpringTank::kickValueAt(5763.0f), 0.0f);
     EXPECT_EQ(SpringTank::kickValueAt(1e30f), 0.0f);
 }
 
-TEST(KickPlayback, SettingKickRestartsOrStops)
-{
+TEST(KickPlayback, SettingKickRestartsOrStops) {
     SpringTank tank;
     ASSERT_TRUE(tank.build(44100.0f, 0));
     tank.applyParameter(9, 1.0f);
@@ -74,8 +70,7 @@ TEST(KickPlayback, SettingKickRestartsOrStops)
     EXPECT_EQ(tank.kickPosition, 0.0f);
 }
 
-TEST(KickPlayback, TwoSetsBetweenBlocksAreOneRestartWithTheLastValue)
-{
+TEST(KickPlayback, TwoSetsBetweenBlocksAreOneRestartWithTheLastValue) {
     auto once = std::make_unique<SpringEngine>();
     auto twice = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*once, 44100.0f, 3));
@@ -96,4 +91,4 @@ TEST(KickPlayback, TwoSetsBetweenBlocksAreOneRestartWithTheLastValue)
     EXPECT_EQ(s.kickGain, 0.7f);
 }
 
-} // namespace
+}  // namespace

@@ -23,11 +23,10 @@ struct MappingRow {
 
 class Mapping : public testing::TestWithParam<MappingRow> {};
 
-TEST_P(Mapping, CoefficientsAtTheDocumentedPoints)
-{
+TEST_P(Mapping, CoefficientsAtTheDocumentedPoints) {
     const MappingRow row = GetParam();
     auto engine = std::make_unique<SpringEngine>();
-    ASSERT_TRUE(engine->resume(1000.0f / (2.0f * 0.068f), 0)); // unit 15 gets 1000 samples
+    ASSERT_TRUE(engine->resume(1000.0f / (2.0f * 0.068f), 0));  // unit 15 gets 1000 samples
     for (std::int32_t index = 0; index < 10; ++index)
         engine->setParameter(index, row.x);
     float sample = 0.0f;
@@ -66,8 +65,7 @@ INSTANTIATE_TEST_SUITE_P(
                     MappingRow{1.0f, 0.97999996, 0.92119998, 0.69999999, 0.30000001, 2, 0.099999987, 0.76999998,
                                4.2782607, 0.86000001, 6.5142865, 0.2, 0.22500001, 0.55000001, 0.32222223, 1, 0}));
 
-TEST(Mapping, SpringTensionOnAThousandSampleUnit)
-{
+TEST(Mapping, SpringTensionOnAThousandSampleUnit) {
     struct Case {
         float x;
         std::int32_t active, firstCleared;
@@ -83,7 +81,7 @@ TEST(Mapping, SpringTensionOnAThousandSampleUnit)
         engine->exportState(before);
         engine->setParameter(4, c.x);
         float sample = 0.0f;
-        engine->process(&sample, &sample, 0); // nothing processed, nothing applied
+        engine->process(&sample, &sample, 0);  // nothing processed, nothing applied
         engine->exportState(after);
         EXPECT_EQ(after.delayUnits[15].activeLength, 500);
         engine->process(&sample, &sample, 1);
@@ -102,8 +100,7 @@ TEST(Mapping, SpringTensionOnAThousandSampleUnit)
     }
 }
 
-TEST(Mapping, OutputMixCrossfade)
-{
+TEST(Mapping, OutputMixCrossfade) {
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*engine, 44100.0f, 0));
     EngineState s;
@@ -117,8 +114,7 @@ TEST(Mapping, OutputMixCrossfade)
     }
 }
 
-TEST(Mapping, IndicesOutsideTheTableChangeNothing)
-{
+TEST(Mapping, IndicesOutsideTheTableChangeNothing) {
     auto plain = std::make_unique<SpringEngine>();
     auto poked = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*plain, 44100.0f, 0));
@@ -134,12 +130,19 @@ TEST(Mapping, IndicesOutsideTheTableChangeNothing)
     EXPECT_TRUE(sameState(expected, actual));
 }
 
-TEST(Mapping, ValuesOutsideZeroToOneStaySafe)
-{
+TEST(Mapping, ValuesOutsideZeroToOneStaySafe) {
     // Far outside: active lengths clamp to the buffers, a cutoff of 1 or more
     // leaves a finite filter, and NaN counts as 0.
-    const float kOdd[] = {-1.0f, 1.5f, 1.575f, 2.0f, 7.0f, -1e30f, 1e30f, 3.4e38f,
-                          std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+    const float kOdd[] = {-1.0f,
+                          1.5f,
+                          1.575f,
+                          2.0f,
+                          7.0f,
+                          -1e30f,
+                          1e30f,
+                          3.4e38f,
+                          std::numeric_limits<float>::quiet_NaN(),
+                          std::numeric_limits<float>::infinity(),
                           -std::numeric_limits<float>::infinity()};
     std::vector<float> io(2048);
     for (const float value : kOdd) {
@@ -167,4 +170,4 @@ TEST(Mapping, ValuesOutsideZeroToOneStaySafe)
     }
 }
 
-} // namespace
+}  // namespace

@@ -16,8 +16,7 @@ namespace {
 std::atomic<long> allocations{0};
 std::atomic<long long> allocatedBytes{0};
 
-void* counted(std::size_t size)
-{
+void* counted(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
     allocatedBytes.fetch_add(static_cast<long long>(size), std::memory_order_relaxed);
     if (void* p = std::malloc(size == 0 ? 1 : size))
@@ -25,53 +24,44 @@ void* counted(std::size_t size)
     throw std::bad_alloc();
 }
 
-} // namespace
+}  // namespace
 
-void* operator new(std::size_t size)
-{
+void* operator new(std::size_t size) {
     return counted(size);
 }
-void* operator new[](std::size_t size)
-{
+void* operator new[](std::size_t size) {
     return counted(size);
 }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept
-{
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return counted(size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
-{
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
     try {
         return counted(size);
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
 }
-void operator delete(void* p) noexcept
-{
+void operator delete(void* p) noexcept {
     std::free(p);
 }
-void operator delete[](void* p) noexcept
-{
+void operator delete[](void* p) noexcept {
     std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept
-{
+void operator delete(void* p, std::size_t) noexcept {
     std::free(p);
 }
-void operator delete[](void* p, std::size_t) noexcept
-{
+void operator delete[](void* p, std::size_t) noexcept {
     std::free(p);
 }
 
 namespace {
 
-TEST(ProcessAllocation, TheEngineIsItsSixteenBuffersAndLittleElse)
-{
+TEST(ProcessAllocation, TheEngineIsItsSixteenBuffersAndLittleElse) {
     auto engine = std::make_unique<SpringEngine>();
     EXPECT_LT(sizeof(SpringEngine), 2048u);
     const long before = allocations.load();
@@ -87,8 +77,7 @@ TEST(ProcessAllocation, TheEngineIsItsSixteenBuffersAndLittleElse)
     EXPECT_EQ(bytes, samples * static_cast<long long>(sizeof(float)));
 }
 
-TEST(ProcessAllocation, ProcessingAndParameterChangesAllocateNothing)
-{
+TEST(ProcessAllocation, ProcessingAndParameterChangesAllocateNothing) {
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*engine, 48000.0f, 123));
     std::vector<float> in(4096), out(4096);
@@ -107,4 +96,4 @@ TEST(ProcessAllocation, ProcessingAndParameterChangesAllocateNothing)
     EXPECT_EQ(allocations.load() - before, 0);
 }
 
-} // namespace
+}  // namespace

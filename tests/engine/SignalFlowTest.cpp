@@ -14,8 +14,7 @@ namespace {
 constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-std::vector<float> noise(std::size_t n, float scale)
-{
+std::vector<float> noise(std::size_t n, float scale) {
     std::vector<float> v(n);
     std::uint32_t seed = 12345;
     for (float& x : v) {
@@ -25,15 +24,13 @@ std::vector<float> noise(std::size_t n, float scale)
     return v;
 }
 
-std::unique_ptr<SpringEngine> defaultEngine(float rate = 44100.0f, std::int32_t draw = 0)
-{
+std::unique_ptr<SpringEngine> defaultEngine(float rate = 44100.0f, std::int32_t draw = 0) {
     auto engine = std::make_unique<SpringEngine>();
     EXPECT_TRUE(resumeWithDefaults(*engine, rate, draw));
     return engine;
 }
 
-TEST(SignalFlow, SilenceGivesExactZerosAtDefaults)
-{
+TEST(SignalFlow, SilenceGivesExactZerosAtDefaults) {
     for (const float rate : {44100.0f, 48000.0f, 96000.0f}) {
         auto engine = defaultEngine(rate, 20000);
         std::vector<float> io(static_cast<std::size_t>(rate) * 2, 0.0f);
@@ -43,8 +40,7 @@ TEST(SignalFlow, SilenceGivesExactZerosAtDefaults)
     }
 }
 
-TEST(SignalFlow, DryOnlyIsTheInput)
-{
+TEST(SignalFlow, DryOnlyIsTheInput) {
     auto engine = defaultEngine();
     engine->setParameter(8, 0.0f);
     const std::vector<float> in = noise(10000, 1.0f);
@@ -53,8 +49,7 @@ TEST(SignalFlow, DryOnlyIsTheInput)
     EXPECT_EQ(in, out);
 }
 
-TEST(SignalFlow, WetOnlyNeverExceedsFullScale)
-{
+TEST(SignalFlow, WetOnlyNeverExceedsFullScale) {
     auto engine = defaultEngine();
     engine->setParameter(8, 1.0f);
     engine->setParameter(0, 1.0f);
@@ -65,11 +60,10 @@ TEST(SignalFlow, WetOnlyNeverExceedsFullScale)
     for (const float v : io)
         peak = std::max(peak, std::fabs(v));
     EXPECT_LE(peak, 1.0f);
-    EXPECT_EQ(peak, 1.0f); // it does clip
+    EXPECT_EQ(peak, 1.0f);  // it does clip
 }
 
-TEST(SignalFlow, ImpulseGivesTheDryOneThenASmallTail)
-{
+TEST(SignalFlow, ImpulseGivesTheDryOneThenASmallTail) {
     auto engine = defaultEngine();
     std::vector<float> io(44100, 0.0f);
     io[0] = 1.0f;
@@ -86,8 +80,7 @@ TEST(SignalFlow, ImpulseGivesTheDryOneThenASmallTail)
     EXPECT_LT(peak, 0.5f);
 }
 
-TEST(SignalFlow, InPlaceEqualsSeparateBuffersAndBlockSizeDoesNotMatter)
-{
+TEST(SignalFlow, InPlaceEqualsSeparateBuffersAndBlockSizeDoesNotMatter) {
     auto separate = defaultEngine();
     auto inPlace = defaultEngine();
     auto single = defaultEngine();
@@ -101,8 +94,7 @@ TEST(SignalFlow, InPlaceEqualsSeparateBuffersAndBlockSizeDoesNotMatter)
     EXPECT_EQ(out, one);
 }
 
-TEST(SignalFlow, NonFiniteInputIsProcessedAsZero)
-{
+TEST(SignalFlow, NonFiniteInputIsProcessedAsZero) {
     auto clean = defaultEngine();
     auto dirty = defaultEngine();
     std::vector<float> in = noise(4000, 0.5f);
@@ -118,8 +110,7 @@ TEST(SignalFlow, NonFiniteInputIsProcessedAsZero)
     EXPECT_EQ(expected, actual);
 }
 
-TEST(SignalFlow, AnUnstableTankIsEmptiedAndOutputStaysFinite)
-{
+TEST(SignalFlow, AnUnstableTankIsEmptiedAndOutputStaysFinite) {
     auto engine = defaultEngine();
     // Far out of range: loop gains well above 1 and a huge input gain.
     engine->setParameter(1, 40.0f);
@@ -153,8 +144,7 @@ TEST(SignalFlow, AnUnstableTankIsEmptiedAndOutputStaysFinite)
             ASSERT_TRUE(std::isfinite(v));
 }
 
-TEST(SignalFlow, ProcessingBeforeAnyResumePassesTheInput)
-{
+TEST(SignalFlow, ProcessingBeforeAnyResumePassesTheInput) {
     SpringEngine engine;
     const std::vector<float> in = noise(64, 1.0f);
     std::vector<float> out(64);
@@ -164,4 +154,4 @@ TEST(SignalFlow, ProcessingBeforeAnyResumePassesTheInput)
     engine.process(in.data(), out.data(), -5);
 }
 
-} // namespace
+}  // namespace

@@ -23,8 +23,7 @@ struct SizingCase {
 
 class TankSizing : public testing::TestWithParam<SizingCase> {};
 
-TEST_P(TankSizing, AllocatedLengthsFollowRateAndDraw)
-{
+TEST_P(TankSizing, AllocatedLengthsFollowRateAndDraw) {
     const SizingCase c = GetParam();
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(engine->resume(c.sampleRate, c.draw));
@@ -41,16 +40,23 @@ TEST_P(TankSizing, AllocatedLengthsFollowRateAndDraw)
 
 INSTANTIATE_TEST_SUITE_P(
     Examples, TankSizing,
-    testing::Values(SizingCase{44100.0f, 0, {88, 97, 114, 141, 1561, 1711, 1984, 2266, 3686, 3836, 4154, 4357, 5944, 5971, 5979, 5997}},
-                    SizingCase{44100.0f, 32767, {92, 101, 120, 148, 1639, 1796, 2083, 2380, 3871, 4028, 4361, 4574, 6241, 6269, 6278, 6297}},
-                    SizingCase{48000.0f, 0, {96, 105, 124, 153, 1699, 1862, 2160, 2467, 4012, 4175, 4521, 4742, 6470, 6499, 6508, 6528}},
-                    SizingCase{48000.0f, 32767, {100, 110, 131, 161, 1784, 1955, 2267, 2590, 4213, 4384, 4747, 4979, 6793, 6824, 6834, 6854}}));
+    testing::Values(
+        SizingCase{
+            44100.0f, 0, {88, 97, 114, 141, 1561, 1711, 1984, 2266, 3686, 3836, 4154, 4357, 5944, 5971, 5979, 5997}},
+        SizingCase{44100.0f,
+                   32767,
+                   {92, 101, 120, 148, 1639, 1796, 2083, 2380, 3871, 4028, 4361, 4574, 6241, 6269, 6278, 6297}},
+        SizingCase{
+            48000.0f, 0, {96, 105, 124, 153, 1699, 1862, 2160, 2467, 4012, 4175, 4521, 4742, 6470, 6499, 6508, 6528}},
+        SizingCase{48000.0f,
+                   32767,
+                   {100, 110, 131, 161, 1784, 1955, 2267, 2590, 4213, 4384, 4747, 4979, 6793, 6824, 6834, 6854}}));
 
-TEST(TankSizing, KickStepFollowsTheRate)
-{
+TEST(TankSizing, KickStepFollowsTheRate) {
     auto engine = std::make_unique<SpringEngine>();
     EngineState state;
-    const std::pair<float, double> cases[] = {{44100.0f, 0.362811803817749}, {48000.0f, 0.3333333432674408},
+    const std::pair<float, double> cases[] = {{44100.0f, 0.362811803817749},
+                                              {48000.0f, 0.3333333432674408},
                                               {96000.0f, double(static_cast<float>(16000.0 / 96000.0))}};
     for (const auto& [rate, step] : cases) {
         ASSERT_TRUE(engine->resume(rate, 7));
@@ -59,8 +65,7 @@ TEST(TankSizing, KickStepFollowsTheRate)
     }
 }
 
-TEST(TankSizing, UnusableRatesKeepThePreviousOne)
-{
+TEST(TankSizing, UnusableRatesKeepThePreviousOne) {
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(engine->resume(48000.0f, 0));
     for (const float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
@@ -73,8 +78,7 @@ TEST(TankSizing, UnusableRatesKeepThePreviousOne)
     }
 }
 
-TEST(TankSizing, EveryPositiveRateGivesEveryUnitASample)
-{
+TEST(TankSizing, EveryPositiveRateGivesEveryUnitASample) {
     for (const float rate : {1e-30f, 1.0f, 100.0f, 499.0f, 768000.0f}) {
         auto engine = std::make_unique<SpringEngine>();
         ASSERT_TRUE(resumeWithDefaults(*engine, rate, 32767)) << rate;
@@ -93,8 +97,7 @@ TEST(TankSizing, EveryPositiveRateGivesEveryUnitASample)
     }
 }
 
-TEST(TankSizing, FailedBuildPassesTheDrySignalUntilTheNextResume)
-{
+TEST(TankSizing, FailedBuildPassesTheDrySignalUntilTheNextResume) {
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*engine, 44100.0f, 1));
     // Far more than any buffer may hold: fails like an allocation would.
@@ -107,13 +110,12 @@ TEST(TankSizing, FailedBuildPassesTheDrySignalUntilTheNextResume)
     ASSERT_TRUE(resumeWithDefaults(*engine, 44100.0f, 1));
     std::vector<float> impulse(64, 0.0f);
     impulse[0] = 1.0f;
-    engine->setParameter(8, 1.0f); // wet only: the dry copy would give 1.0
+    engine->setParameter(8, 1.0f);  // wet only: the dry copy would give 1.0
     engine->process(impulse.data(), out.data(), 1);
     EXPECT_NE(out[0], 1.0f);
 }
 
-TEST(TankSizing, EachResumeDrawsAgainAndEmptiesTheTank)
-{
+TEST(TankSizing, EachResumeDrawsAgainAndEmptiesTheTank) {
     auto engine = std::make_unique<SpringEngine>();
     ASSERT_TRUE(resumeWithDefaults(*engine, 44100.0f, 0));
     std::vector<float> noise(4096);
@@ -133,4 +135,4 @@ TEST(TankSizing, EachResumeDrawsAgainAndEmptiesTheTank)
     }
 }
 
-} // namespace
+}  // namespace

@@ -59,22 +59,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input.take(&kind, 1);
         pointers[i] = nullptr;
         switch (kind % 8) {
-        case 0:
-            break;  // null entry
-        case 1:
-            map.startLearn(static_cast<std::int8_t>(kind) >> 3);  // also out-of-range targets
-            break;
-        case 2:
-            map.cancelLearn();
-            break;
-        case 3:
-            map.setBinding(kind >> 4, kind >> 1);
-            break;
-        default:
-            if (input.take(&events[i], sizeof(VstEvent))) {
-                pointers[i] = &events[i];
-            }
-            break;
+            case 0:
+                break;  // null entry
+            case 1:
+                map.startLearn(static_cast<std::int8_t>(kind) >> 3);  // also out-of-range targets
+                break;
+            case 2:
+                map.cancelLearn();
+                break;
+            case 3:
+                map.setBinding(kind >> 4, kind >> 1);
+                break;
+            default:
+                if (input.take(&events[i], sizeof(VstEvent))) {
+                    pointers[i] = &events[i];
+                }
+                break;
         }
     }
     map.processEvents(list, checkedSink, nullptr);

@@ -30,12 +30,15 @@ constexpr bool kAllocationsObservable = !QUORL_HOST_SANITIZED_BUILD;
 // Sanitizers take the crash signals for their own reports.
 constexpr bool kCrashesReported = !QUORL_HOST_SANITIZED_BUILD;
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 std::vector<std::string> linesStartingWith(const ToolRun& run, const std::string& prefix) {
     std::vector<std::string> found;
     for (const std::string& line : run.lines())
-        if (line.rfind(prefix, 0) == 0) found.push_back(line);
+        if (line.rfind(prefix, 0) == 0)
+            found.push_back(line);
     return found;
 }
 
@@ -52,7 +55,8 @@ protected:
     std::string path(const std::string& name) const { return (folder_ / name).string(); }
     std::vector<std::string> folderContents() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder_)) names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder_))
+            names.push_back(entry.path().filename().string());
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -74,7 +78,9 @@ const std::string kPlate = DRAGONFLY_PLATE;
 const std::string kPlate;
 #endif
 
-bool plateInstalled() { return !kPlate.empty() && fs::exists(kPlate); }
+bool plateInstalled() {
+    return !kPlate.empty() && fs::exists(kPlate);
+}
 
 }  // namespace
 
@@ -89,7 +95,8 @@ TEST_F(HostTool, EveryCommandRejectsWhatIsNotAPluginInOneLine) {
         {buildPath(NULL_ENTRY_MODULE), "entry point returned null"},
     };
     std::vector<std::vector<std::string>> commands = {{"info"}, {"validate"}, {"bench"}};
-    if (kRenderBuilt) commands.push_back({"render", "--demo", path("out.wav")});
+    if (kRenderBuilt)
+        commands.push_back({"render", "--demo", path("out.wav")});
     for (const auto& module : modules) {
         for (const auto& command : commands) {
             std::vector<std::string> args = {command[0], module.module};
@@ -142,8 +149,10 @@ TEST_F(HostTool, ValidateNamesTheCheckAModuleFails) {
         int status;
     };
     std::vector<Case> cases = {{kNanFault, "FAIL  parameter fuzz: parameter 0 (\"Gain\") set to -1: ", 1}};
-    if (kCrashesReported) cases.push_back({buildPath(CRASH_FAULT_MODULE), "FAIL  parameter fuzz: the module crashed", 3});
-    if (kAllocationsObservable) cases.push_back({kAllocationFault, "FAIL  no allocation in processReplacing: ", 1});
+    if (kCrashesReported)
+        cases.push_back({buildPath(CRASH_FAULT_MODULE), "FAIL  parameter fuzz: the module crashed", 3});
+    if (kAllocationsObservable)
+        cases.push_back({kAllocationFault, "FAIL  no allocation in processReplacing: ", 1});
     for (const Case& c : cases) {
         const ToolRun run = runTool({"validate", c.module, "--cycles", "5", "--seconds", "0.2"});
         SCOPED_TRACE(run.output);
@@ -155,7 +164,8 @@ TEST_F(HostTool, ValidateNamesTheCheckAModuleFails) {
 }
 
 TEST_F(HostTool, ValidateRunsAThirdPartyModule) {
-    if (!plateInstalled()) GTEST_SKIP() << "dragonfly-reverb-vst is not installed";
+    if (!plateInstalled())
+        GTEST_SKIP() << "dragonfly-reverb-vst is not installed";
     const ToolRun run = runTool({"validate", kPlate, "--cycles", "20", "--seconds", "0.3"});
     // The plate reverb allocates inside its audio callback; everything else holds.
     const auto failures = linesStartingWith(run, "FAIL");
@@ -175,12 +185,14 @@ TEST_F(HostTool, OurModulePassesEveryCheck) {
 
 TEST_F(HostTool, BenchMeasuresModulesSideBySide) {
     std::vector<std::string> args = {"bench", kGain, kNanFault, "--seconds", "0.3"};
-    if (plateInstalled()) args.insert(args.begin() + 1, kPlate);
+    if (plateInstalled())
+        args.insert(args.begin() + 1, kPlate);
     const ToolRun run = runTool(args);
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.lines().size(), args.size() - 3 + 2) << run.output;
     EXPECT_TRUE(contains(run.output, "ns/frame")) << run.output;
-    for (std::size_t i = 1; i + 2 < args.size(); ++i) EXPECT_TRUE(contains(run.output, args[i])) << run.output;
+    for (std::size_t i = 1; i + 2 < args.size(); ++i)
+        EXPECT_TRUE(contains(run.output, args[i])) << run.output;
 }
 
 #if !defined(_WIN32)
@@ -209,7 +221,8 @@ Audio readAudio(const std::string& file) {
     SF_INFO info{};
     SNDFILE* handle = sf_open(file.c_str(), SFM_READ, &info);
     Audio audio;
-    if (handle == nullptr) return audio;
+    if (handle == nullptr)
+        return audio;
     audio.rate = info.samplerate;
     audio.channels = info.channels;
     audio.samples.resize(static_cast<std::size_t>(info.frames * info.channels));
@@ -252,8 +265,8 @@ TEST_F(HostTool, RenderAppliesScheduledChangesAtTheirFrame) {
     const Audio input = testSignal();
     writeAudio(path("in.wav"), input);
     // 12000 and 18000 fall inside blocks of 512: the block must be split there.
-    const ToolRun run = runTool({"render", kGain, path("in.wav"), path("out.wav"), "--at", "0.25:Gain=0", "--at",
-                                 "0.375:cc20=127"});
+    const ToolRun run =
+        runTool({"render", kGain, path("in.wav"), path("out.wav"), "--at", "0.25:Gain=0", "--at", "0.375:cc20=127"});
     ASSERT_EQ(run.status, 0) << run.output;
     const Audio output = readAudio(path("out.wav"));
     ASSERT_EQ(output.frames(), input.frames());
@@ -295,7 +308,8 @@ TEST_F(HostTool, RenderRefusesBadRequestsWithoutLeavingFiles) {
 
 TEST_F(HostTool, RenderDemoNeedsNoInputFile) {
     std::vector<std::string> modules = {kGain};
-    if (plateInstalled()) modules.push_back(kPlate);
+    if (plateInstalled())
+        modules.push_back(kPlate);
 #if defined(QUORL_MODULE)
     modules.push_back(QUORL_MODULE);
 #endif

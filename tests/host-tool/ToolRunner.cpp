@@ -10,7 +10,8 @@ std::vector<std::string> ToolRun::lines() const {
     std::vector<std::string> result;
     std::istringstream stream(output);
     for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
         result.push_back(line);
     }
     return result;
@@ -20,9 +21,11 @@ std::string buildPath(const char* path) {
 #if defined(_WIN32)
     // Under Wine the build folder is reached through the Z: drive.
     std::string converted = path;
-    if (!converted.empty() && converted.front() == '/') converted = "Z:" + converted;
+    if (!converted.empty() && converted.front() == '/')
+        converted = "Z:" + converted;
     for (char& c : converted)
-        if (c == '/') c = '\\';
+        if (c == '/')
+            c = '\\';
     return converted;
 #else
     return path;
@@ -38,7 +41,8 @@ ToolRun runTool(const std::vector<std::string>& args) {
         command.append("\" ");
     };
     addQuoted(buildPath(QUORL_HOST_PATH));
-    for (const std::string& arg : args) addQuoted(arg);
+    for (const std::string& arg : args)
+        addQuoted(arg);
     command.append("2>&1");
 #if defined(_WIN32)
     // cmd.exe strips one pair of outer quotes from the whole line.
@@ -49,9 +53,11 @@ ToolRun runTool(const std::vector<std::string>& args) {
     FILE* pipe = popen(command.c_str(), "r");
 #endif
     ToolRun run;
-    if (pipe == nullptr) return run;
+    if (pipe == nullptr)
+        return run;
     char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        run.output.append(buffer, n);
 #if defined(_WIN32)
     run.status = _pclose(pipe);
 #else

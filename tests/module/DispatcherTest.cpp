@@ -49,8 +49,10 @@ bool sweptSeparately(VstInt32 opcode) {
         case effGetEffectName:
         case effGetVendorString:
         case effGetProductString:
-        case effGetSpeakerArrangement: return true;
-        default: return false;
+        case effGetSpeakerArrangement:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -58,9 +60,14 @@ TEST_F(DispatcherTest, EveryOtherOpcodeAnswersItsDefault) {
     constexpr VstIntPtr kValue = 4096;
     // Everything not listed answers 0; the index 0 and value 4096 are the arguments.
     const std::map<VstInt32, VstIntPtr> answers = {
-        {effIdentify, 0x4E764566},       {effCanBeAutomated, 1},         {effGetPlugCategory, 1},
-        {effGetVendorVersion, 1010},     {effCanDo, -1},                 {effGetVstVersion, 2400},
-        {effGetCurrentMidiProgram, -1},  {effSetTotalSampleToProcess, kValue},
+        {effIdentify, 0x4E764566},
+        {effCanBeAutomated, 1},
+        {effGetPlugCategory, 1},
+        {effGetVendorVersion, 1010},
+        {effCanDo, -1},
+        {effGetVstVersion, 2400},
+        {effGetCurrentMidiProgram, -1},
+        {effSetTotalSampleToProcess, kValue},
         {effGetNumMidiInputChannels, 1},
     };
     std::vector<VstInt32> opcodes = {INT_MIN, -100, -2, -1, 1000, INT_MAX};
@@ -138,13 +145,27 @@ TEST_F(DispatcherTest, NullBuffersAreNotTouched) {
         VstIntPtr result;
     };
     const Case cases[] = {
-        {effSetProgramName, 0},  {effGetProgramName, 0},  {effGetParamLabel, 0},
-        {effGetParamDisplay, 0}, {effGetParamName, 0},    {effEditGetRect, 0},
-        {effEditOpen, 0},        {effGetChunk, 0},        {effSetChunk, 0},
-        {effProcessEvents, 1},   {effString2Parameter, 0}, {effGetProgramNameIndexed, 0},
-        {effGetInputProperties, 0}, {effGetOutputProperties, 0}, {effGetEffectName, 0},
-        {effGetVendorString, 0}, {effGetProductString, 0}, {effCanDo, -1},
-        {effGetSpeakerArrangement, 0}, {effShellGetNextPlugin, 0}, {effGetMidiKeyName, 0},
+        {effSetProgramName, 0},
+        {effGetProgramName, 0},
+        {effGetParamLabel, 0},
+        {effGetParamDisplay, 0},
+        {effGetParamName, 0},
+        {effEditGetRect, 0},
+        {effEditOpen, 0},
+        {effGetChunk, 0},
+        {effSetChunk, 0},
+        {effProcessEvents, 1},
+        {effString2Parameter, 0},
+        {effGetProgramNameIndexed, 0},
+        {effGetInputProperties, 0},
+        {effGetOutputProperties, 0},
+        {effGetEffectName, 0},
+        {effGetVendorString, 0},
+        {effGetProductString, 0},
+        {effCanDo, -1},
+        {effGetSpeakerArrangement, 0},
+        {effShellGetNextPlugin, 0},
+        {effGetMidiKeyName, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(dispatch(c.opcode, 0, 0, nullptr), c.result) << "opcode " << c.opcode;
@@ -156,10 +177,19 @@ TEST_F(DispatcherTest, NullBuffersAreNotTouched) {
 
 TEST_F(DispatcherTest, CanDoAnswersOneOrMinusOne) {
     const std::map<std::string, VstIntPtr> cases = {
-        {"receiveVstEvents", 1}, {"receiveVstMidiEvent", 1}, {"receiveVstTimeInfo", 1},
-        {"ReceiveVstEvents", -1}, {"RECEIVEVSTEVENTS", -1}, {"receiveVstEvent", -1},
-        {"receiveVstEventsX", -1}, {"sendVstEvents", -1}, {"sendVstMidiEvent", -1},
-        {"bypass", -1}, {"midiProgramNames", -1}, {"offline", -1}, {"", -1},
+        {"receiveVstEvents", 1},
+        {"receiveVstMidiEvent", 1},
+        {"receiveVstTimeInfo", 1},
+        {"ReceiveVstEvents", -1},
+        {"RECEIVEVSTEVENTS", -1},
+        {"receiveVstEvent", -1},
+        {"receiveVstEventsX", -1},
+        {"sendVstEvents", -1},
+        {"sendVstMidiEvent", -1},
+        {"bypass", -1},
+        {"midiProgramNames", -1},
+        {"offline", -1},
+        {"", -1},
     };
     for (const auto& [text, answer] : cases) {
         std::string copy = text;
@@ -173,8 +203,8 @@ TEST_F(DispatcherTest, PinPropertiesForPinsBelowTwo) {
         bool answered;
     };
     for (VstInt32 opcode : {effGetInputProperties, effGetOutputProperties}) {
-        for (const Case& c : {Case{0, true}, Case{1, true}, Case{-1, true}, Case{INT_MIN, true}, Case{2, false},
-                              Case{100, false}}) {
+        for (const Case& c :
+             {Case{0, true}, Case{1, true}, Case{-1, true}, Case{INT_MIN, true}, Case{2, false}, Case{100, false}}) {
             VstPinProperties pin;
             std::memset(&pin, kFill, sizeof(pin));
             VstPinProperties before;

@@ -65,7 +65,9 @@ TEST_P(EntryPointTest, VersionZeroCreatesNothing) {
     EXPECT_EQ(RecordingHost::requests()[0].opcode, audioMasterVersion);
 }
 
-TEST_P(EntryPointTest, NullCallbackCreatesNothing) { EXPECT_EQ(entry(nullptr), nullptr); }
+TEST_P(EntryPointTest, NullCallbackCreatesNothing) {
+    EXPECT_EQ(entry(nullptr), nullptr);
+}
 
 TEST_P(EntryPointTest, InstancesAreIndependent) {
     RecordingHost::reset();

@@ -2,9 +2,13 @@
 
 std::unique_ptr<LoadedModule> ModuleFixture::module;
 
-void ModuleFixture::SetUpTestSuite() { module = std::make_unique<LoadedModule>(QUORL_MODULE_PATH); }
+void ModuleFixture::SetUpTestSuite() {
+    module = std::make_unique<LoadedModule>(QUORL_MODULE_PATH);
+}
 
-void ModuleFixture::TearDownTestSuite() { module.reset(); }
+void ModuleFixture::TearDownTestSuite() {
+    module.reset();
+}
 
 void ModuleFixture::SetUp() {
     ASSERT_TRUE(module->loaded()) << "cannot load " << QUORL_MODULE_PATH;

@@ -15,8 +15,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                       float opt = 0.0f);
+    VstIntPtr dispatch(VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
     static std::unique_ptr<LoadedModule> module;
     AEffect* effect = nullptr;

@@ -20,9 +20,11 @@ VstIntPtr VSTCALLBACK RecordingHost::callback(AEffect* effect, VstInt32 opcode, 
     return opcode == audioMasterVersion ? versionAnswer : 0;
 }
 
-const std::vector<HostRequest>& RecordingHost::requests() { return recorded; }
+const std::vector<HostRequest>& RecordingHost::requests() {
+    return recorded;
+}
 
 int RecordingHost::count(VstInt32 opcode) {
-    return static_cast<int>(std::count_if(recorded.begin(), recorded.end(),
-                                          [opcode](const HostRequest& r) { return r.opcode == opcode; }));
+    return static_cast<int>(
+        std::count_if(recorded.begin(), recorded.end(), [opcode](const HostRequest& r) { return r.opcode == opcode; }));
 }

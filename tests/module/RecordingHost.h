@@ -19,8 +19,8 @@ class RecordingHost {
 public:
     // Forgets what was recorded and sets the answer to audioMasterVersion.
     static void reset(VstIntPtr versionAnswer = 2400);
-    static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
-                                          void* ptr, float opt);
+    static VstIntPtr VSTCALLBACK callback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
+                                          float opt);
     static const std::vector<HostRequest>& requests();
     static int count(VstInt32 opcode);
 };

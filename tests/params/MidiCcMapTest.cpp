@@ -13,10 +13,14 @@ namespace {
 using Call = std::pair<std::int32_t, float>;
 using Calls = std::vector<Call>;
 
-void record(void* context, std::int32_t index, float value) { static_cast<Calls*>(context)->emplace_back(index, value); }
+void record(void* context, std::int32_t index, float value) {
+    static_cast<Calls*>(context)->emplace_back(index, value);
+}
 
 // Single-precision 1/127 as the controller scale, product rounded to single.
-float expectedValue(int data) { return static_cast<float>(data * 0.007874015718698502); }
+float expectedValue(int data) {
+    return static_cast<float>(data * 0.007874015718698502);
+}
 
 Calls run(MidiCcMap& map, EventList& events) {
     Calls calls;

@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kNames[kNumParams] = {"InputVolume", "Decay", "Damp", "Dispersion", "SpringTension",
-                                        "Timbre", "HiPass", "LoPass", "OutputMix", "Kick"};
+const char* const kNames[kNumParams] = {"InputVolume", "Decay",  "Damp",   "Dispersion", "SpringTension",
+                                        "Timbre",      "HiPass", "LoPass", "OutputMix",  "Kick"};
 
 #if defined(_WIN32)
 const std::string kNewline = "\r\n";
@@ -54,7 +54,9 @@ bool folderAcceptsFiles(const std::string& folder) {
     return fs::remove(probe, error);
 }
 
-std::string nineOtherLines() { return std::string(9, '\n'); }
+std::string nineOtherLines() {
+    return std::string(9, '\n');
+}
 
 struct ReadCase {
     const char* what;
@@ -94,10 +96,22 @@ std::vector<ReadCase> readCases() {
          }()},
         {"long line at a buffer size", std::string(259, 'A') + "Decay=9\n" + std::string(4095, 'B') + "Damp=9\n",
          defaultsWith(0, 20)},
-        {"NUL as separator", std::string("InputVolume\0" "42\n", 15), defaultsWith(kInputVolume, 42)},
+        {"NUL as separator",
+         std::string("InputVolume\0"
+                     "42\n",
+                     15),
+         defaultsWith(kInputVolume, 42)},
         {"NUL inside the name", std::string("Input\0Volume=3\n", 15), defaultsWith(0, 20)},
-        {"NUL ends the number", std::string("InputVolume=4\0" "5\n", 16), defaultsWith(kInputVolume, 4)},
-        {"binary data", std::string("\xff\xfe\x00\x01\n\x80" "Decay=1\n\x1b[", 16), defaultsWith(0, 20)},
+        {"NUL ends the number",
+         std::string("InputVolume=4\0"
+                     "5\n",
+                     16),
+         defaultsWith(kInputVolume, 4)},
+        {"binary data",
+         std::string("\xff\xfe\x00\x01\n\x80"
+                     "Decay=1\n\x1b[",
+                     16),
+         defaultsWith(0, 20)},
     };
 }
 
@@ -147,13 +161,14 @@ TEST(MidiMapFile, FirstInstanceWritesTheDefaultFile) {
     EXPECT_EQ(bindings(map), bindings(MidiCcMap()));
     ASSERT_TRUE(file.write(kNames, map));
     std::string expected;
-    for (const char* line : {"InputVolume=20", "Decay=21", "Damp=22", "Dispersion=23", "SpringTension=24",
-                             "Timbre=25", "HiPass=26", "LoPass=27", "OutputMix=28", "Kick=64"}) {
+    for (const char* line : {"InputVolume=20", "Decay=21", "Damp=22", "Dispersion=23", "SpringTension=24", "Timbre=25",
+                             "HiPass=26", "LoPass=27", "OutputMix=28", "Kick=64"}) {
         expected += line + kNewline;
     }
     EXPECT_EQ(TempFolder::readBytes(file.path()), expected);
     EXPECT_FALSE(fs::exists(folder.path("config")));
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path("")), fs::directory_iterator()), 1) << "no temporary left";
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path("")), fs::directory_iterator()), 1)
+        << "no temporary left";
 }
 
 TEST(MidiMapFile, UnusualValuesSurviveARoundTrip) {
@@ -185,7 +200,8 @@ TEST(MidiMapFile, UnwritablePlaceFallsBackToThePerUserFile) {
     const Blocker blockers[] = {
         {"module folder missing", [](const TempFolder&) {},
          [](const TempFolder& f) { fs::create_directories(f.path("plugins")); }},
-        {"directory in place of the file", [](const TempFolder& f) { fs::create_directories(f.path("plugins/Quorl.dat")); },
+        {"directory in place of the file",
+         [](const TempFolder& f) { fs::create_directories(f.path("plugins/Quorl.dat")); },
          [](const TempFolder& f) { fs::remove(f.path("plugins/Quorl.dat")); }},
         {"read-only folder",
          [](const TempFolder& f) {

@@ -17,7 +17,8 @@ public:
     }
     ~TempFolder() {
         std::error_code error;
-        std::filesystem::permissions(root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, error);
+        std::filesystem::permissions(root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                     error);
         std::filesystem::remove_all(root, error);
     }
     TempFolder(const TempFolder&) = delete;

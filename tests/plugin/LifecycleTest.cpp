@@ -108,8 +108,8 @@ TEST_F(LifecycleTest, SampleRateTakesEffectAtTheNextResume) {
 
 TEST_F(LifecycleTest, UnusableSampleRatesKeepThePreviousOne) {
     const std::vector<float> expected = freshResponse(kSeed);
-    for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(),
-                       std::numeric_limits<float>::infinity(), -std::numeric_limits<float>::infinity()}) {
+    for (float rate : {0.0f, -44100.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+                       -std::numeric_limits<float>::infinity()}) {
         EXPECT_EQ(freshResponse(kSeed, rate), expected) << "rate " << rate;
     }
 }

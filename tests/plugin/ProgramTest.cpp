@@ -56,8 +56,8 @@ TEST_F(ProgramTest, InitIsNumberedOnlyWhenExact) {
         const char* name;
         const char* shown;
     };
-    for (const Case& c : {Case{"Init", "Init 1"}, Case{"init", "init"}, Case{"Init2", "Init2"},
-                          Case{"Init ", "Init "}, Case{"INIT", "INIT"}, Case{"", ""}}) {
+    for (const Case& c : {Case{"Init", "Init 1"}, Case{"init", "init"}, Case{"Init2", "Init2"}, Case{"Init ", "Init "},
+                          Case{"INIT", "INIT"}, Case{"", ""}}) {
         std::string name = c.name;
         plugin->setProgramName(name.data());
         EXPECT_EQ(programName(), c.shown) << '"' << c.name << '"';

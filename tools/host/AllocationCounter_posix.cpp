@@ -6,9 +6,13 @@
 
 #if defined(QUORL_HOST_SANITIZED)
 
-bool allocationCountingAvailable() { return false; }
+bool allocationCountingAvailable() {
+    return false;
+}
 void beginAllocationCounting() {}
-AllocationCount endAllocationCounting() { return {}; }
+AllocationCount endAllocationCounting() {
+    return {};
+}
 
 #else
 
@@ -30,7 +34,8 @@ namespace {
 [[gnu::tls_model("initial-exec")]] thread_local long freeCount = 0;
 
 inline void noteAllocation() {
-    if (counting) ++allocationCount;
+    if (counting)
+        ++allocationCount;
 }
 
 }  // namespace
@@ -53,7 +58,8 @@ void* realloc(void* pointer, std::size_t size) noexcept {
 }
 
 void free(void* pointer) noexcept {
-    if (counting && pointer != nullptr) ++freeCount;
+    if (counting && pointer != nullptr)
+        ++freeCount;
     __libc_free(pointer);
 }
 
@@ -69,16 +75,20 @@ void* aligned_alloc(std::size_t alignment, std::size_t size) noexcept {
 
 int posix_memalign(void** result, std::size_t alignment, std::size_t size) noexcept {
     noteAllocation();
-    if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0) return EINVAL;
+    if (alignment < sizeof(void*) || (alignment & (alignment - 1)) != 0)
+        return EINVAL;
     void* pointer = __libc_memalign(alignment, size);
-    if (pointer == nullptr) return ENOMEM;
+    if (pointer == nullptr)
+        return ENOMEM;
     *result = pointer;
     return 0;
 }
 
 }  // extern "C"
 
-bool allocationCountingAvailable() { return true; }
+bool allocationCountingAvailable() {
+    return true;
+}
 
 void beginAllocationCounting() {
     allocationCount = 0;

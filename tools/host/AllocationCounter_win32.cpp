@@ -2,6 +2,10 @@
 
 // Windows modules carry their own statically linked C runtime, whose heap
 // calls never pass through the host: there is nothing to count from here.
-bool allocationCountingAvailable() { return false; }
+bool allocationCountingAvailable() {
+    return false;
+}
 void beginAllocationCounting() {}
-AllocationCount endAllocationCounting() { return {}; }
+AllocationCount endAllocationCounting() {
+    return {};
+}

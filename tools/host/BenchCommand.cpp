@@ -41,13 +41,15 @@ int runBench(const Arguments& args) {
             contenders.push_back(Contender{args[i], std::make_unique<ModuleLoader>(), nullptr, nullptr});
         }
     }
-    if (contenders.empty()) return reportError("usage: quorl-host bench MODULE [MODULE...] [--seconds S]");
+    if (contenders.empty())
+        return reportError("usage: quorl-host bench MODULE [MODULE...] [--seconds S]");
 
     setCrashStep("bench setup");
     std::uint32_t seed = 1;
     for (Contender& c : contenders) {
         c.plugin = loadAndCreate(*c.loader, c.path);
-        if (c.plugin == nullptr) return 1;
+        if (c.plugin == nullptr)
+            return 1;
         if (c.plugin->effect()->processReplacing == nullptr)
             return reportError("'" + c.path + "' has no processReplacing entry");
         c.plugin->configure(kRate, kBlock);
@@ -55,7 +57,8 @@ int runBench(const Arguments& args) {
         c.buffers = std::make_unique<ChannelBuffers>(c.plugin->numInputs(), c.plugin->numOutputs(), kBlock);
         c.buffers->fillNoise(seed, 0.5f);
         // Warm caches and any lazy set-up before timing.
-        for (int i = 0; i < 16; ++i) c.plugin->process(c.buffers->inputs(), c.buffers->outputs(), kBlock);
+        for (int i = 0; i < 16; ++i)
+            c.plugin->process(c.buffers->inputs(), c.buffers->outputs(), kBlock);
     }
 
     setCrashStep("bench");

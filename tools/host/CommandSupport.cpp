@@ -14,7 +14,8 @@ std::unique_ptr<PluginInstance> loadAndCreate(ModuleLoader& loader, const std::s
         return nullptr;
     }
     auto instance = PluginInstance::create(loader, error);
-    if (instance == nullptr) reportError(error);
+    if (instance == nullptr)
+        reportError(error);
     return instance;
 }
 

@@ -19,7 +19,7 @@ void writeText(const char* text) {
     writeText("FAIL  ");
     writeText(currentStep.load(std::memory_order_relaxed));
     writeText(": the module crashed (");
-    writeText(signal == SIGSEGV ? "segmentation fault"
+    writeText(signal == SIGSEGV  ? "segmentation fault"
               : signal == SIGBUS ? "bus error"
               : signal == SIGFPE ? "arithmetic exception"
               : signal == SIGILL ? "illegal instruction"
@@ -36,8 +36,11 @@ void installCrashGuard() {
     struct sigaction action {};
     action.sa_handler = onCrash;
     sigemptyset(&action.sa_mask);
-    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) sigaction(signal, &action, nullptr);
+    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT})
+        sigaction(signal, &action, nullptr);
 #endif
 }
 
-void setCrashStep(const char* step) { currentStep.store(step, std::memory_order_relaxed); }
+void setCrashStep(const char* step) {
+    currentStep.store(step, std::memory_order_relaxed);
+}

@@ -28,4 +28,6 @@ void installCrashGuard() {
     SetUnhandledExceptionFilter(onCrash);
 }
 
-void setCrashStep(const char* step) { currentStep.store(step, std::memory_order_relaxed); }
+void setCrashStep(const char* step) {
+    currentStep.store(step, std::memory_order_relaxed);
+}

@@ -19,9 +19,11 @@ struct NoiseSource {
 void addPluck(std::vector<float>& out, std::size_t start, double frequency, double sampleRate, double level,
               NoiseSource& noise) {
     const auto period = static_cast<std::size_t>(sampleRate / frequency);
-    if (period < 2) return;
+    if (period < 2)
+        return;
     std::vector<double> line(period);
-    for (double& s : line) s = noise.next() * level;
+    for (double& s : line)
+        s = noise.next() * level;
     const auto length = static_cast<std::size_t>(sampleRate * 1.6);
     std::size_t pos = 0;
     for (std::size_t i = 0; i < length && start + i < out.size(); ++i) {

@@ -20,13 +20,15 @@ bool registerClassOnce() {
 }  // namespace
 
 EditorWindow::EditorWindow() {
-    if (!registerClassOnce()) return;
+    if (!registerClassOnce())
+        return;
     handle_ = CreateWindowExA(0, kClassName, "quorl-host editor", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
 }
 
 EditorWindow::~EditorWindow() {
-    if (handle_ != nullptr) DestroyWindow(static_cast<HWND>(handle_));
+    if (handle_ != nullptr)
+        DestroyWindow(static_cast<HWND>(handle_));
 }
 
 void EditorWindow::pumpMessages() {

@@ -17,27 +17,32 @@ HostContext& fallbackContext() {
 }
 
 HostContext& contextOf(AEffect* effect) {
-    if (effect != nullptr && effect->resvd1 != 0) return *reinterpret_cast<HostContext*>(effect->resvd1);
+    if (effect != nullptr && effect->resvd1 != 0)
+        return *reinterpret_cast<HostContext*>(effect->resvd1);
     return fallbackContext();
 }
 
 void copyText(void* ptr, const char* text, std::size_t capacity) {
-    if (ptr == nullptr) return;
+    if (ptr == nullptr)
+        return;
     std::strncpy(static_cast<char*>(ptr), text, capacity - 1);
     static_cast<char*>(ptr)[capacity - 1] = '\0';
 }
 
 VstIntPtr hostCanDo(const char* what) {
-    if (what == nullptr) return 0;
+    if (what == nullptr)
+        return 0;
     for (const char* yes : {"sendVstEvents", "sendVstMidiEvent", "startStopProcess", "supplyIdle"})
-        if (std::strcmp(what, yes) == 0) return 1;
+        if (std::strcmp(what, yes) == 0)
+            return 1;
     return 0;
 }
 
 }  // namespace
 
 void attachHostContext(AEffect* effect, HostContext* context) {
-    if (effect != nullptr) effect->resvd1 = reinterpret_cast<VstIntPtr>(context);
+    if (effect != nullptr)
+        effect->resvd1 = reinterpret_cast<VstIntPtr>(context);
 }
 
 VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,

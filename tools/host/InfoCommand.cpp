@@ -6,17 +6,37 @@
 namespace {
 
 const char* const kCanDoQueries[] = {
-    "sendVstEvents",   "sendVstMidiEvent", "receiveVstEvents", "receiveVstMidiEvent", "receiveVstTimeInfo",
-    "offline",         "midiProgramNames", "bypass",           "noRealTime",          "plugAsChannelInsert",
-    "plugAsSend",      "mixDryWet",        "multipass",        "metapass",            "1in1out",
-    "1in2out",         "2in1out",          "2in2out",          "2in4out",             "4in2out",
-    "4in4out",         "4in8out",          "8in4out",          "8in8out",             "hasCockosExtensions",
+    "sendVstEvents",
+    "sendVstMidiEvent",
+    "receiveVstEvents",
+    "receiveVstMidiEvent",
+    "receiveVstTimeInfo",
+    "offline",
+    "midiProgramNames",
+    "bypass",
+    "noRealTime",
+    "plugAsChannelInsert",
+    "plugAsSend",
+    "mixDryWet",
+    "multipass",
+    "metapass",
+    "1in1out",
+    "1in2out",
+    "2in1out",
+    "2in2out",
+    "2in4out",
+    "4in2out",
+    "4in4out",
+    "4in8out",
+    "8in4out",
+    "8in8out",
+    "hasCockosExtensions",
 };
 
 const char* categoryName(VstIntPtr category) {
-    static const char* const kNames[] = {"unknown",   "effect",     "synth",     "analysis",
-                                         "mastering", "spacializer", "room fx",   "surround fx",
-                                         "restoration", "offline",   "shell",     "generator"};
+    static const char* const kNames[] = {"unknown",     "effect",      "synth",   "analysis",
+                                         "mastering",   "spacializer", "room fx", "surround fx",
+                                         "restoration", "offline",     "shell",   "generator"};
     return category >= 0 && category < 12 ? kNames[category] : "out of range";
 }
 
@@ -25,11 +45,15 @@ std::string flagNames(VstInt32 flags) {
     const struct {
         VstInt32 bit;
         const char* name;
-    } kFlags[] = {{effFlagsHasEditor, "editor"},          {effFlagsCanReplacing, "replacing"},
-                  {effFlagsProgramChunks, "chunks"},      {effFlagsIsSynth, "synth"},
-                  {effFlagsNoSoundInStop, "no-sound-in-stop"}, {effFlagsCanDoubleReplacing, "double-replacing"}};
+    } kFlags[] = {{effFlagsHasEditor, "editor"},
+                  {effFlagsCanReplacing, "replacing"},
+                  {effFlagsProgramChunks, "chunks"},
+                  {effFlagsIsSynth, "synth"},
+                  {effFlagsNoSoundInStop, "no-sound-in-stop"},
+                  {effFlagsCanDoubleReplacing, "double-replacing"}};
     for (const auto& flag : kFlags)
-        if ((flags & flag.bit) != 0) names += (names.empty() ? "" : ", ") + std::string(flag.name);
+        if ((flags & flag.bit) != 0)
+            names += (names.empty() ? "" : ", ") + std::string(flag.name);
     return names;
 }
 
@@ -62,10 +86,12 @@ std::string quoted(const std::string& text) {
 }  // namespace
 
 int runInfo(const Arguments& args) {
-    if (args.size() != 1) return reportError("usage: quorl-host info MODULE");
+    if (args.size() != 1)
+        return reportError("usage: quorl-host info MODULE");
     ModuleLoader loader;
     auto plugin = loadAndCreate(loader, args[0]);
-    if (plugin == nullptr) return 1;
+    if (plugin == nullptr)
+        return 1;
     const AEffect& e = *plugin->effect();
 
     std::printf("module            %s\n", args[0].c_str());
@@ -77,8 +103,7 @@ int runInfo(const Arguments& args) {
     const VstIntPtr category = plugin->dispatch(effGetPlugCategory);
     std::printf("category          %ld (%s)\n", static_cast<long>(category), categoryName(category));
     std::printf("magic             %s\n", fourCharText(e.magic).c_str());
-    std::printf("unique id         %s (0x%08x)\n", fourCharText(e.uniqueID).c_str(),
-                static_cast<unsigned>(e.uniqueID));
+    std::printf("unique id         %s (0x%08x)\n", fourCharText(e.uniqueID).c_str(), static_cast<unsigned>(e.uniqueID));
     std::printf("version           %d\n", static_cast<int>(e.version));
     std::printf("flags             0x%x (%s)\n", static_cast<unsigned>(e.flags), flagNames(e.flags).c_str());
     std::printf("inputs            %d\n", static_cast<int>(e.numInputs));
@@ -106,15 +131,15 @@ int runInfo(const Arguments& args) {
     std::printf("parameters (index, name, label, display, value, automatable)\n");
     for (int i = 0; i < e.numParams; ++i)
         std::printf("  %3d  %-24s %-8s %-16s %.6f  %s\n", i, quoted(plugin->parameterName(i)).c_str(),
-                    quoted(plugin->parameterLabel(i)).c_str(),
-                    quoted(plugin->parameterDisplay(i)).c_str(),
+                    quoted(plugin->parameterLabel(i)).c_str(), quoted(plugin->parameterDisplay(i)).c_str(),
                     static_cast<double>(plugin->getParameter(i)),
                     plugin->dispatch(effCanBeAutomated, i) != 0 ? "yes" : "no");
 
     std::printf("programs (current %ld)\n", static_cast<long>(plugin->dispatch(effGetProgram)));
     for (int i = 0; i < e.numPrograms; ++i) {
         std::string name = plugin->queryText(effGetProgramNameIndexed, i, -1);
-        if (name.empty() && i == plugin->dispatch(effGetProgram)) name = plugin->programName();
+        if (name.empty() && i == plugin->dispatch(effGetProgram))
+            name = plugin->programName();
         std::printf("  %3d  \"%s\"\n", i, name.c_str());
     }
     if (e.flags & effFlagsHasEditor) {

@@ -3,7 +3,9 @@
 #include <dlfcn.h>
 #include <sys/stat.h>
 
-ModuleLoader::~ModuleLoader() { unload(); }
+ModuleLoader::~ModuleLoader() {
+    unload();
+}
 
 bool ModuleLoader::load(const std::string& path, std::string& error) {
     unload();
@@ -25,7 +27,8 @@ bool ModuleLoader::load(const std::string& path, std::string& error) {
         return false;
     }
     void* symbol = dlsym(handle_, "VSTPluginMain");
-    if (symbol == nullptr) symbol = dlsym(handle_, "main");
+    if (symbol == nullptr)
+        symbol = dlsym(handle_, "main");
     if (symbol == nullptr) {
         error = "'" + path + "' is not a VST 2 plug-in: it exports neither VSTPluginMain nor main";
         unload();
@@ -37,7 +40,8 @@ bool ModuleLoader::load(const std::string& path, std::string& error) {
 }
 
 void ModuleLoader::unload() {
-    if (handle_ != nullptr) dlclose(handle_);
+    if (handle_ != nullptr)
+        dlclose(handle_);
     handle_ = nullptr;
     entry_ = nullptr;
     path_.clear();

@@ -10,13 +10,16 @@ std::string lastErrorText() {
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                         buffer, sizeof buffer, nullptr);
     std::string text(buffer, length);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
     return text.empty() ? "error " + std::to_string(code) : text;
 }
 
 }  // namespace
 
-ModuleLoader::~ModuleLoader() { unload(); }
+ModuleLoader::~ModuleLoader() {
+    unload();
+}
 
 bool ModuleLoader::load(const std::string& path, std::string& error) {
     unload();
@@ -39,7 +42,8 @@ bool ModuleLoader::load(const std::string& path, std::string& error) {
     }
     handle_ = module;
     FARPROC symbol = GetProcAddress(module, "VSTPluginMain");
-    if (symbol == nullptr) symbol = GetProcAddress(module, "main");
+    if (symbol == nullptr)
+        symbol = GetProcAddress(module, "main");
     if (symbol == nullptr) {
         error = "'" + path + "' is not a VST 2 plug-in: it exports neither VSTPluginMain nor main";
         unload();
@@ -51,7 +55,8 @@ bool ModuleLoader::load(const std::string& path, std::string& error) {
 }
 
 void ModuleLoader::unload() {
-    if (handle_ != nullptr) FreeLibrary(static_cast<HMODULE>(handle_));
+    if (handle_ != nullptr)
+        FreeLibrary(static_cast<HMODULE>(handle_));
     handle_ = nullptr;
     entry_ = nullptr;
     path_.clear();

@@ -43,7 +43,8 @@ PluginInstance::PluginInstance(AEffect* effect, std::unique_ptr<HostContext> hos
     : effect_(effect), host_(std::move(host)) {}
 
 PluginInstance::~PluginInstance() {
-    if (resumed_) suspend();
+    if (resumed_)
+        suspend();
     dispatch(effClose);
 }
 
@@ -53,13 +54,15 @@ VstIntPtr PluginInstance::dispatch(VstInt32 opcode, VstInt32 index, VstIntPtr va
 
 void PluginInstance::configure(double sampleRate, int maxBlockSize) {
     const bool wasResumed = resumed_;
-    if (wasResumed) suspend();
+    if (wasResumed)
+        suspend();
     sampleRate_ = sampleRate;
     host_->sampleRate.store(static_cast<float>(sampleRate), std::memory_order_relaxed);
     host_->blockSize.store(maxBlockSize, std::memory_order_relaxed);
     dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
     dispatch(effSetBlockSize, 0, maxBlockSize);
-    if (wasResumed) resume();
+    if (wasResumed)
+        resume();
 }
 
 void PluginInstance::resume() {
@@ -79,7 +82,8 @@ void PluginInstance::process(float** inputs, float** outputs, int frames) const 
 }
 
 void PluginInstance::setParameter(int index, float value) const {
-    if (effect_->setParameter != nullptr) effect_->setParameter(effect_, index, value);
+    if (effect_->setParameter != nullptr)
+        effect_->setParameter(effect_, index, value);
 }
 
 float PluginInstance::getParameter(int index) const {
@@ -95,9 +99,11 @@ std::string PluginInstance::queryText(VstInt32 opcode, VstInt32 index, VstIntPtr
 
 int PluginInstance::findParameter(const std::string& name) const {
     for (int i = 0; i < numParams(); ++i)
-        if (parameterName(i) == name) return i;
+        if (parameterName(i) == name)
+            return i;
     for (int i = 0; i < numParams(); ++i)
-        if (equalIgnoringCase(parameterName(i), name)) return i;
+        if (equalIgnoringCase(parameterName(i), name))
+            return i;
     return -1;
 }
 

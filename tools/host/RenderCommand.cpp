@@ -35,7 +35,9 @@ constexpr std::int64_t kIoChunk = 16384;
 constexpr int kChunkSlots = 4;
 
 std::atomic<bool> interrupted{false};
-extern "C" void onInterrupt(int) { interrupted.store(true); }
+extern "C" void onInterrupt(int) {
+    interrupted.store(true);
+}
 
 struct RenderOptions {
     std::string module;
@@ -72,11 +74,13 @@ bool parseOptions(const Arguments& args, RenderOptions& options, std::string& er
             }
         } else if (arg == "--set" && hasValue) {
             ParameterSetting setting;
-            if (!parseSetting(args[++i], setting, error)) return false;
+            if (!parseSetting(args[++i], setting, error))
+                return false;
             options.settings.push_back(setting);
         } else if (arg == "--at" && hasValue) {
             ScheduledChange change;
-            if (!parseScheduledChange(args[++i], change, error)) return false;
+            if (!parseScheduledChange(args[++i], change, error))
+                return false;
             options.changes.push_back(change);
         } else if (arg.rfind("--", 0) == 0) {
             error = "render: unknown or incomplete option '" + arg + "'";
@@ -126,7 +130,8 @@ struct TimedChange {
 int runRender(const Arguments& args) {
     RenderOptions options;
     std::string error;
-    if (!parseOptions(args, options, error)) return reportError(error);
+    if (!parseOptions(args, options, error))
+        return reportError(error);
 
     const auto setupStart = Clock::now();
     RenderInput input;
@@ -142,7 +147,8 @@ int runRender(const Arguments& args) {
     std::vector<Lane> lanes;
     lanes.emplace_back();
     lanes[0].plugin = loadAndCreate(loader, options.module);
-    if (lanes[0].plugin == nullptr) return 1;
+    if (lanes[0].plugin == nullptr)
+        return 1;
     if (lanes[0].plugin->effect()->processReplacing == nullptr)
         return reportError("'" + options.module + "' has no processReplacing entry");
     const bool perChannel = channels > 1 && lanes[0].plugin->numInputs() < channels;
@@ -150,17 +156,20 @@ int runRender(const Arguments& args) {
     for (int l = 1; l < laneCount; ++l) {
         lanes.emplace_back();
         lanes.back().plugin = PluginInstance::create(loader, error);
-        if (lanes.back().plugin == nullptr) return reportError(error);
+        if (lanes.back().plugin == nullptr)
+            return reportError(error);
     }
     const std::int64_t chunk = (std::max<std::int64_t>(kIoChunk, options.block) / options.block) * options.block;
     for (int l = 0; l < laneCount; ++l) {
         Lane& lane = lanes[static_cast<std::size_t>(l)];
         const int ins = std::max(lane.plugin->numInputs(), 0);
         const int outs = std::max(lane.plugin->numOutputs(), 0);
-        for (int i = 0; i < ins; ++i) lane.inputChannel.push_back(perChannel ? (i == 0 ? l : -1) : (i < channels ? i : -1));
+        for (int i = 0; i < ins; ++i)
+            lane.inputChannel.push_back(perChannel ? (i == 0 ? l : -1) : (i < channels ? i : -1));
         for (int o = 0; o < outs; ++o) {
             lane.outputChannel.push_back(perChannel ? (o == 0 ? l : -1) : (o < channels ? o : -1));
-            if (lane.outputChannel.back() < 0) lane.droppedOutputs.emplace_back(static_cast<std::size_t>(chunk));
+            if (lane.outputChannel.back() < 0)
+                lane.droppedOutputs.emplace_back(static_cast<std::size_t>(chunk));
         }
         lane.inputs.resize(static_cast<std::size_t>(std::max(ins, 1)));
         lane.outputs.resize(static_cast<std::size_t>(std::max(outs, 1)));
@@ -173,19 +182,22 @@ int runRender(const Arguments& args) {
     std::vector<std::pair<int, float>> settings;
     for (const ParameterSetting& setting : options.settings) {
         const int index = first.findParameter(setting.name);
-        if (index < 0) return reportError("unknown parameter '" + setting.name + "' in --set");
+        if (index < 0)
+            return reportError("unknown parameter '" + setting.name + "' in --set");
         settings.emplace_back(index, setting.value);
     }
     std::vector<TimedChange> timed;
     for (const ScheduledChange& change : options.changes) {
         const int index = change.isControlChange ? -1 : first.findParameter(change.name);
-        if (!change.isControlChange && index < 0) return reportError("unknown parameter '" + change.name + "' in --at");
+        if (!change.isControlChange && index < 0)
+            return reportError("unknown parameter '" + change.name + "' in --at");
         timed.push_back({std::llround(change.seconds * input.sampleRate()), change, index});
     }
     std::stable_sort(timed.begin(), timed.end(),
                      [](const TimedChange& a, const TimedChange& b) { return a.frame < b.frame; });
     for (Lane& lane : lanes)
-        for (const auto& [index, value] : settings) lane.plugin->setParameter(index, value);
+        for (const auto& [index, value] : settings)
+            lane.plugin->setParameter(index, value);
 
     // Loading and set-up are a fixed cost; the figures compare the running cost.
     const double setupSeconds = std::chrono::duration<double>(Clock::now() - setupStart).count();
@@ -193,7 +205,8 @@ int runRender(const Arguments& args) {
     const double processCpuStart = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
     const double threadCpuStart = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
     RenderOutput output;
-    if (!output.open(options.output, input.sampleRate(), channels, input.subtype(), error)) return reportError(error);
+    if (!output.open(options.output, input.sampleRate(), channels, input.subtype(), error))
+        return reportError(error);
 
     // Reading, splitting into channels, joining and writing run on threads of
     // their own, a few chunks ahead of and behind the processing, so they hide
@@ -208,11 +221,13 @@ int runRender(const Arguments& args) {
     std::vector<bool> written(static_cast<std::size_t>(channels), false);
     for (const Lane& lane : lanes)
         for (int c : lane.outputChannel)
-            if (c >= 0) written[static_cast<std::size_t>(c)] = true;
+            if (c >= 0)
+                written[static_cast<std::size_t>(c)] = true;
     SlotQueue freeSlots;
     SlotQueue readSlots;
     SlotQueue writeSlots;
-    for (int slot = 0; slot < kChunkSlots; ++slot) freeSlots.push(slot);
+    for (int slot = 0; slot < kChunkSlots; ++slot)
+        freeSlots.push(slot);
     std::atomic<bool> stopReading{false};
     std::atomic<bool> writeFailed{false};
     std::string writeError;
@@ -226,7 +241,8 @@ int runRender(const Arguments& args) {
                     c.in[static_cast<std::size_t>(ch)][static_cast<std::size_t>(f)] =
                         c.interleaved[static_cast<std::size_t>(f * channels + ch)];
             readSlots.push(slot);
-            if (c.last) break;
+            if (c.last)
+                break;
         }
     });
     std::thread writer([&] {
@@ -265,7 +281,8 @@ int runRender(const Arguments& args) {
             inputDone = current.last;
         }
         std::int64_t frames = current.frames;
-        for (auto& channel : current.in) std::fill(channel.begin() + frames, channel.end(), 0.0f);
+        for (auto& channel : current.in)
+            std::fill(channel.begin() + frames, channel.end(), 0.0f);
         const std::int64_t fromTail = inputDone ? std::min(chunk - frames, tailLeft) : 0;
         tailLeft -= fromTail;
         frames += fromTail;
@@ -276,8 +293,8 @@ int runRender(const Arguments& args) {
 
         for (int c = 0; c < channels; ++c)
             if (!written[static_cast<std::size_t>(c)])
-                std::fill(current.out[static_cast<std::size_t>(c)].begin(), current.out[static_cast<std::size_t>(c)].end(),
-                          0.0f);
+                std::fill(current.out[static_cast<std::size_t>(c)].begin(),
+                          current.out[static_cast<std::size_t>(c)].end(), 0.0f);
 
         for (std::int64_t done = 0; done < frames;) {
             for (; nextChange < timed.size() && timed[nextChange].frame <= position + done; ++nextChange) {
@@ -290,7 +307,8 @@ int runRender(const Arguments& args) {
                 }
             }
             std::int64_t length = std::min<std::int64_t>(options.block, frames - done);
-            if (nextChange < timed.size()) length = std::min(length, timed[nextChange].frame - (position + done));
+            if (nextChange < timed.size())
+                length = std::min(length, timed[nextChange].frame - (position + done));
             for (Lane& lane : lanes) {
                 for (std::size_t i = 0; i < lane.inputChannel.size(); ++i) {
                     const int c = lane.inputChannel[i];
@@ -299,9 +317,9 @@ int runRender(const Arguments& args) {
                 std::size_t dropped = 0;
                 for (std::size_t o = 0; o < lane.outputChannel.size(); ++o) {
                     const int c = lane.outputChannel[o];
-                    lane.outputs[o] =
-                        (c >= 0 ? current.out[static_cast<std::size_t>(c)].data() : lane.droppedOutputs[dropped++].data()) +
-                        done;
+                    lane.outputs[o] = (c >= 0 ? current.out[static_cast<std::size_t>(c)].data()
+                                              : lane.droppedOutputs[dropped++].data()) +
+                                      done;
                 }
                 const auto callStart = Clock::now();
                 lane.plugin->process(lane.inputs.data(), lane.outputs.data(), static_cast<int>(length));
@@ -321,9 +339,12 @@ int runRender(const Arguments& args) {
     freeSlots.close();
     reader.join();
     progress.finish();
-    if (writeFailed.load()) return reportError(writeError);
-    if (interrupted.load()) return reportError("render interrupted; no output written");
-    if (!output.commit(error)) return reportError(error);
+    if (writeFailed.load())
+        return reportError(writeError);
+    if (interrupted.load())
+        return reportError("render interrupted; no output written");
+    if (!output.commit(error))
+        return reportError(error);
     const double totalSeconds = std::chrono::duration<double>(Clock::now() - start).count();
     const double threadCpu = cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - threadCpuStart;
     const double processCpu = cpuSeconds(CLOCK_PROCESS_CPUTIME_ID) - processCpuStart;
@@ -333,15 +354,16 @@ int runRender(const Arguments& args) {
                 options.output.c_str(), static_cast<long long>(position), static_cast<double>(inputFrames) / rate,
                 static_cast<double>(position - inputFrames) / rate, input.sampleRate(), channels,
                 channels == 1 ? "" : "s", output.description().c_str());
-    std::printf("%d instance%s of %d in x %d out, blocks of %d, set-up %.3f s\n", laneCount,
-                laneCount == 1 ? "" : "s", first.numInputs(), first.numOutputs(), options.block, setupSeconds);
-    std::printf("plug-in %.3f s, total %.3f s (host and file I/O %.1f %% over the plug-in's own time), %.1fx real "
-                "time\n",
-                pluginSeconds, totalSeconds,
-                pluginSeconds > 0.0 ? (totalSeconds - pluginSeconds) * 100.0 / pluginSeconds : 0.0,
-                totalSeconds > 0.0 ? static_cast<double>(position) / rate / totalSeconds : 0.0);
-    std::printf("CPU time: processing thread %.3f s, all threads %.3f s (reading, converting and writing %.1f %% on "
-                "top)\n",
-                threadCpu, processCpu, threadCpu > 0.0 ? (processCpu - threadCpu) * 100.0 / threadCpu : 0.0);
+    std::printf("%d instance%s of %d in x %d out, blocks of %d, set-up %.3f s\n", laneCount, laneCount == 1 ? "" : "s",
+                first.numInputs(), first.numOutputs(), options.block, setupSeconds);
+    std::printf(
+        "plug-in %.3f s, total %.3f s (host and file I/O %.1f %% over the plug-in's own time), %.1fx real "
+        "time\n",
+        pluginSeconds, totalSeconds, pluginSeconds > 0.0 ? (totalSeconds - pluginSeconds) * 100.0 / pluginSeconds : 0.0,
+        totalSeconds > 0.0 ? static_cast<double>(position) / rate / totalSeconds : 0.0);
+    std::printf(
+        "CPU time: processing thread %.3f s, all threads %.3f s (reading, converting and writing %.1f %% on "
+        "top)\n",
+        threadCpu, processCpu, threadCpu > 0.0 ? (processCpu - threadCpu) * 100.0 / threadCpu : 0.0);
     return 0;
 }

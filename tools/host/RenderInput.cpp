@@ -8,7 +8,8 @@
 #include <cstring>
 
 RenderInput::~RenderInput() {
-    if (file_ != nullptr) sf_close(file_);
+    if (file_ != nullptr)
+        sf_close(file_);
 }
 
 bool RenderInput::openFile(const std::string& path, std::string& error) {
@@ -33,7 +34,8 @@ void RenderInput::openDemo() {
     constexpr int kDemoRate = 44100;
     const std::vector<float> mono = pluckedPhrase(kDemoRate);
     demo_.resize(mono.size() * 2);
-    for (std::size_t i = 0; i < mono.size(); ++i) demo_[2 * i] = demo_[2 * i + 1] = mono[i];
+    for (std::size_t i = 0; i < mono.size(); ++i)
+        demo_[2 * i] = demo_[2 * i + 1] = mono[i];
     sampleRate_ = kDemoRate;
     channels_ = 2;
     frames_ = static_cast<std::int64_t>(mono.size());
@@ -41,9 +43,11 @@ void RenderInput::openDemo() {
 }
 
 std::int64_t RenderInput::read(float* interleaved, std::int64_t frames) {
-    if (file_ != nullptr) return sf_readf_float(file_, interleaved, frames);
+    if (file_ != nullptr)
+        return sf_readf_float(file_, interleaved, frames);
     const std::int64_t count = std::min(frames, frames_ - demoPosition_);
-    if (count <= 0) return 0;
+    if (count <= 0)
+        return 0;
     std::memcpy(interleaved, demo_.data() + demoPosition_ * channels_,
                 static_cast<std::size_t>(count * channels_) * sizeof(float));
     demoPosition_ += count;

@@ -12,7 +12,8 @@ namespace {
 
 std::string lowerExtension(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
-    if (!extension.empty()) extension.erase(0, 1);
+    if (!extension.empty())
+        extension.erase(0, 1);
     std::transform(extension.begin(), extension.end(), extension.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return extension;
@@ -46,7 +47,9 @@ std::string subtypeName(int subtype) {
 
 }  // namespace
 
-RenderOutput::~RenderOutput() { discard(); }
+RenderOutput::~RenderOutput() {
+    discard();
+}
 
 bool RenderOutput::open(const std::string& path, int sampleRate, int channels, int preferredSubtype,
                         std::string& error) {
@@ -58,13 +61,18 @@ bool RenderOutput::open(const std::string& path, int sampleRate, int channels, i
         return false;
     }
     const int preferences[] = {extension == "opus" ? SF_FORMAT_OPUS : preferredSubtype,
-                               SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_FLOAT, SF_FORMAT_VORBIS, SF_FORMAT_OPUS};
+                               SF_FORMAT_PCM_24,
+                               SF_FORMAT_PCM_16,
+                               SF_FORMAT_FLOAT,
+                               SF_FORMAT_VORBIS,
+                               SF_FORMAT_OPUS};
     SF_INFO info{};
     info.samplerate = sampleRate;
     info.channels = channels;
     for (int subtype : preferences) {
         info.format = major | subtype;
-        if (sf_format_check(&info)) break;
+        if (sf_format_check(&info))
+            break;
         info.format = 0;
     }
     if (info.format == 0) {
@@ -73,8 +81,8 @@ bool RenderOutput::open(const std::string& path, int sampleRate, int channels, i
         return false;
     }
     const std::filesystem::path target(path);
-    temporaryPath_ = (target.parent_path() / ("." + target.filename().string() + ".part-" +
-                                              std::to_string(static_cast<long>(getpid()))))
+    temporaryPath_ = (target.parent_path() /
+                      ("." + target.filename().string() + ".part-" + std::to_string(static_cast<long>(getpid()))))
                          .string();
     file_ = sf_open(temporaryPath_.c_str(), SFM_WRITE, &info);
     if (file_ == nullptr) {
@@ -101,7 +109,8 @@ bool RenderOutput::commit(std::string& error) {
     const int closed = sf_close(file_);
     file_ = nullptr;
     std::error_code failure;
-    if (closed == 0) std::filesystem::rename(temporaryPath_, path_, failure);
+    if (closed == 0)
+        std::filesystem::rename(temporaryPath_, path_, failure);
     if (closed != 0 || failure) {
         error = "cannot write '" + path_ + "': " + (closed != 0 ? sf_error_number(closed) : failure.message());
         discard();
@@ -112,8 +121,10 @@ bool RenderOutput::commit(std::string& error) {
 }
 
 void RenderOutput::discard() {
-    if (file_ != nullptr) sf_close(file_);
+    if (file_ != nullptr)
+        sf_close(file_);
     file_ = nullptr;
-    if (!temporaryPath_.empty()) std::remove(temporaryPath_.c_str());
+    if (!temporaryPath_.empty())
+        std::remove(temporaryPath_.c_str());
     temporaryPath_.clear();
 }

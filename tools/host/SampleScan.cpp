@@ -5,10 +5,17 @@
 void SampleScan::add(const float* samples, int count) {
     for (int i = 0; i < count; ++i) {
         switch (std::fpclassify(samples[i])) {
-            case FP_NAN: ++nans; break;
-            case FP_INFINITE: ++infinities; break;
-            case FP_SUBNORMAL: ++subnormals; break;
-            default: break;
+            case FP_NAN:
+                ++nans;
+                break;
+            case FP_INFINITE:
+                ++infinities;
+                break;
+            case FP_SUBNORMAL:
+                ++subnormals;
+                break;
+            default:
+                break;
         }
     }
 }

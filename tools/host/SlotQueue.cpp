@@ -11,7 +11,8 @@ void SlotQueue::push(int slot) {
 int SlotQueue::pop() {
     std::unique_lock<std::mutex> lock(mutex_);
     ready_.wait(lock, [this] { return closed_ || !slots_.empty(); });
-    if (slots_.empty()) return -1;
+    if (slots_.empty())
+        return -1;
     const int slot = slots_.front();
     slots_.pop_front();
     return slot;

@@ -25,12 +25,14 @@ int runValidate(const Arguments& args) {
         const std::string& arg = args[i];
         const bool hasValue = i + 1 < args.size();
         if (arg == "--cycles" && hasValue) {
-            if (!parseInt(args[++i], cycles) || cycles < 1) return reportError("--cycles needs a positive whole number");
+            if (!parseInt(args[++i], cycles) || cycles < 1)
+                return reportError("--cycles needs a positive whole number");
         } else if (arg == "--seconds" && hasValue) {
             if (!parseDouble(args[++i], seconds) || seconds <= 0.0 || seconds > 3600.0)
                 return reportError("--seconds needs a number of seconds above 0");
         } else if (arg == "--seed" && hasValue) {
-            if (!parseInt(args[++i], seed)) return reportError("--seed needs a whole number");
+            if (!parseInt(args[++i], seed))
+                return reportError("--seed needs a whole number");
         } else if (arg.rfind("--", 0) == 0) {
             return reportError("validate: unknown or incomplete option '" + arg + "'");
         } else if (path.empty()) {
@@ -39,15 +41,18 @@ int runValidate(const Arguments& args) {
             return reportError("usage: quorl-host validate MODULE [--cycles N] [--seconds S] [--seed N]");
         }
     }
-    if (path.empty()) return reportError("usage: quorl-host validate MODULE [--cycles N] [--seconds S] [--seed N]");
+    if (path.empty())
+        return reportError("usage: quorl-host validate MODULE [--cycles N] [--seconds S] [--seed N]");
 
     ModuleLoader loader;
     std::string error;
-    if (!loader.load(path, error)) return reportError(error);
+    if (!loader.load(path, error))
+        return reportError(error);
     {
         // A module that refuses to make an instance at all is bad input, not a failed check.
         auto probe = PluginInstance::create(loader, error);
-        if (probe == nullptr) return reportError(error);
+        if (probe == nullptr)
+            return reportError(error);
     }
     const ValidationTarget target{loader, cycles, seconds, static_cast<std::uint32_t>(seed)};
     const NamedCheck checks[] = {

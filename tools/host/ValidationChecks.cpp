@@ -23,9 +23,15 @@ constexpr int kMaxBlock = 1024;
 constexpr int kMaxProgramsChecked = 128;
 constexpr int kMaxEventsPerList = 32;
 
-CheckResult passed(std::string detail = {}) { return {CheckOutcome::kPassed, std::move(detail)}; }
-CheckResult failed(std::string detail) { return {CheckOutcome::kFailed, std::move(detail)}; }
-CheckResult skipped(std::string detail) { return {CheckOutcome::kSkipped, std::move(detail)}; }
+CheckResult passed(std::string detail = {}) {
+    return {CheckOutcome::kPassed, std::move(detail)};
+}
+CheckResult failed(std::string detail) {
+    return {CheckOutcome::kFailed, std::move(detail)};
+}
+CheckResult skipped(std::string detail) {
+    return {CheckOutcome::kSkipped, std::move(detail)};
+}
 
 std::string format(const char* pattern, double a, double b = 0.0, double c = 0.0) {
     char text[256];
@@ -34,13 +40,16 @@ std::string format(const char* pattern, double a, double b = 0.0, double c = 0.0
 }
 
 using Clock = std::chrono::steady_clock;
-double secondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
 
 // A resumed instance ready to process, or null with the reason in error.
 std::unique_ptr<PluginInstance> prepared(const ValidationTarget& target, double sampleRate, int blockSize,
                                          std::string& error) {
     auto instance = PluginInstance::create(target.module, error);
-    if (instance == nullptr) return nullptr;
+    if (instance == nullptr)
+        return nullptr;
     if (instance->effect()->processReplacing == nullptr) {
         error = "processReplacing is null";
         return nullptr;
@@ -56,10 +65,13 @@ void processInto(const PluginInstance& plugin, ChannelBuffers& buffers, int fram
         scan.add(buffers.output(c).data(), frames);
 }
 
-float randomUnit(std::mt19937& random) { return std::uniform_real_distribution<float>(0.0f, 1.0f)(random); }
+float randomUnit(std::mt19937& random) {
+    return std::uniform_real_distribution<float>(0.0f, 1.0f)(random);
+}
 
 void randomParameterChange(const PluginInstance& plugin, std::mt19937& random) {
-    if (plugin.numParams() <= 0) return;
+    if (plugin.numParams() <= 0)
+        return;
     const int index = std::uniform_int_distribution<int>(0, plugin.numParams() - 1)(random);
     plugin.setParameter(index, randomUnit(random));
 }
@@ -74,7 +86,8 @@ struct EventList {
         const int count = std::uniform_int_distribution<int>(0, kMaxEventsPerList)(random);
         events.assign(static_cast<std::size_t>(count), VstMidiEvent{});
         std::vector<int> offsets(static_cast<std::size_t>(count));
-        for (int& offset : offsets) offset = std::uniform_int_distribution<int>(0, blockSize - 1)(random);
+        for (int& offset : offsets)
+            offset = std::uniform_int_distribution<int>(0, blockSize - 1)(random);
         std::sort(offsets.begin(), offsets.end());
         std::uniform_int_distribution<int> byte(0, 255);
         for (int i = 0; i < count; ++i) {
@@ -85,7 +98,8 @@ struct EventList {
             event.type = roll < 240 || controlChangesOnly ? kVstMidiType : (roll % 2 == 0 ? 2 : 99);
             event.byteSize = sizeof(VstMidiEvent);
             event.deltaFrames = offsets[static_cast<std::size_t>(i)];
-            for (char& data : event.midiData) data = static_cast<char>(byte(random));
+            for (char& data : event.midiData)
+                data = static_cast<char>(byte(random));
             if (controlChangesOnly) {
                 event.midiData[0] = static_cast<char>(0xB0 | (byte(random) & 0x0F));
                 event.midiData[1] = static_cast<char>(byte(random) & 0x7F);
@@ -127,8 +141,10 @@ CheckResult checkOpenCloseCold(const ValidationTarget& target) {
     for (int i = 0; i < target.cycles; ++i) {
         ModuleLoader loader;
         std::string error;
-        if (!loader.load(target.module.path(), error)) return failed("cycle " + std::to_string(i) + ": " + error);
-        if (PluginInstance::create(loader, error) == nullptr) return failed("cycle " + std::to_string(i) + ": " + error);
+        if (!loader.load(target.module.path(), error))
+            return failed("cycle " + std::to_string(i) + ": " + error);
+        if (PluginInstance::create(loader, error) == nullptr)
+            return failed("cycle " + std::to_string(i) + ": " + error);
     }
     return passed(std::to_string(target.cycles) + " load, open, close, unload cycles");
 }
@@ -136,11 +152,13 @@ CheckResult checkOpenCloseCold(const ValidationTarget& target) {
 CheckResult checkOpenCloseWarm(const ValidationTarget& target) {
     for (int i = 0; i < target.cycles; ++i) {
         Rig rig(target, 44100.0, 512);
-        if (rig.plugin == nullptr) return failed("cycle " + std::to_string(i) + ": " + rig.error);
+        if (rig.plugin == nullptr)
+            return failed("cycle " + std::to_string(i) + ": " + rig.error);
         rig.buffers.fillNoise(rig.seed, 0.5f);
         SampleScan scan;
         processInto(*rig.plugin, rig.buffers, 512, scan);
-        if (!scan.clean()) return failed("cycle " + std::to_string(i) + ": " + scan.describe());
+        if (!scan.clean())
+            return failed("cycle " + std::to_string(i) + ": " + scan.describe());
     }
     return passed(std::to_string(target.cycles) + " open, resume, process, suspend, close cycles");
 }
@@ -148,7 +166,8 @@ CheckResult checkOpenCloseWarm(const ValidationTarget& target) {
 CheckResult checkInfo(const ValidationTarget& target) {
     std::string error;
     auto plugin = PluginInstance::create(target.module, error);
-    if (plugin == nullptr) return failed(error);
+    if (plugin == nullptr)
+        return failed(error);
     const AEffect& e = *plugin->effect();
     if (e.processReplacing == nullptr || (e.flags & effFlagsCanReplacing) == 0)
         return failed("no processReplacing entry or effFlagsCanReplacing not set");
@@ -156,10 +175,12 @@ CheckResult checkInfo(const ValidationTarget& target) {
         return failed(format("implausible channel counts: %g in, %g out", e.numInputs, e.numOutputs));
     if (e.numParams < 0 || e.numParams > 100000 || e.numPrograms < 0 || e.numPrograms > 100000)
         return failed(format("implausible counts: %g parameters, %g programs", e.numParams, e.numPrograms));
-    if (e.getParameter == nullptr || e.setParameter == nullptr) return failed("setParameter or getParameter is null");
+    if (e.getParameter == nullptr || e.setParameter == nullptr)
+        return failed("setParameter or getParameter is null");
     std::string notes;
     for (int i = 0; i < e.numParams; ++i) {
-        if (plugin->parameterName(i).empty()) return failed(parameterSummary(*plugin, i) + " has no name");
+        if (plugin->parameterName(i).empty())
+            return failed(parameterSummary(*plugin, i) + " has no name");
         plugin->parameterLabel(i);
         plugin->parameterDisplay(i);
         const float value = plugin->getParameter(i);
@@ -167,7 +188,8 @@ CheckResult checkInfo(const ValidationTarget& target) {
             return failed(parameterSummary(*plugin, i) + format(" reads %g, outside 0..1", value));
     }
     char nonsense[] = "quorlHostNoSuchCapability";
-    if (plugin->dispatch(effCanDo, 0, 0, nonsense) > 0) return failed("answers yes to an unknown can-do text");
+    if (plugin->dispatch(effCanDo, 0, 0, nonsense) > 0)
+        return failed("answers yes to an unknown can-do text");
     for (int i = 0; i < e.numInputs + 2; ++i) {
         VstPinProperties pin{};
         plugin->dispatch(effGetInputProperties, i, 0, &pin);
@@ -184,7 +206,8 @@ CheckResult checkInfo(const ValidationTarget& target) {
 CheckResult checkPrograms(const ValidationTarget& target) {
     std::string error;
     auto plugin = PluginInstance::create(target.module, error);
-    if (plugin == nullptr) return failed(error);
+    if (plugin == nullptr)
+        return failed(error);
     const int count = std::min(plugin->numPrograms(), kMaxProgramsChecked);
     for (int i = 0; i < count; ++i) {
         plugin->dispatch(effSetProgram, 0, i);
@@ -213,7 +236,8 @@ CheckResult checkPrograms(const ValidationTarget& target) {
 
 CheckResult checkProcessingAt(const ValidationTarget& target, double sampleRate) {
     Rig rig(target, sampleRate, kMaxBlock);
-    if (rig.plugin == nullptr) return failed(rig.error);
+    if (rig.plugin == nullptr)
+        return failed(rig.error);
     SampleScan scan;
     long frames = 0;
     // Every power-of-two size once, then random sizes for the rest.
@@ -229,11 +253,14 @@ CheckResult checkProcessingAt(const ValidationTarget& target, double sampleRate)
         processInto(*rig.plugin, rig.buffers, size, scan);
         frames += size;
     }
-    if (!scan.clean()) return failed("noise input: " + scan.describe());
+    if (!scan.clean())
+        return failed("noise input: " + scan.describe());
     // The tail after the input stops is where decaying feedback turns subnormal.
     rig.buffers.fillSilence();
-    for (long silent = 0; silent < noiseFrames; silent += kMaxBlock) processInto(*rig.plugin, rig.buffers, kMaxBlock, scan);
-    if (!scan.clean()) return failed("silence after noise: " + scan.describe());
+    for (long silent = 0; silent < noiseFrames; silent += kMaxBlock)
+        processInto(*rig.plugin, rig.buffers, kMaxBlock, scan);
+    if (!scan.clean())
+        return failed("silence after noise: " + scan.describe());
     return passed(format("%g frames of noise in blocks of 64..1024 and %g of silence, output clean",
                          static_cast<double>(frames), static_cast<double>(noiseFrames)));
 }
@@ -241,25 +268,30 @@ CheckResult checkProcessingAt(const ValidationTarget& target, double sampleRate)
 CheckResult checkAutomation(const ValidationTarget& target) {
     constexpr int kSubBlock = 32;
     Rig rig(target, 44100.0, kSubBlock);
-    if (rig.plugin == nullptr) return failed(rig.error);
-    if (rig.plugin->numParams() == 0) return skipped("the module has no parameters");
+    if (rig.plugin == nullptr)
+        return failed(rig.error);
+    if (rig.plugin->numParams() == 0)
+        return skipped("the module has no parameters");
     SampleScan scan;
     const long total = static_cast<long>(44100.0 * target.seconds);
     long changes = 0;
     for (long frames = 0; frames < total; frames += kSubBlock) {
         const int burst = std::uniform_int_distribution<int>(0, 3)(rig.random);
-        for (int i = 0; i < burst; ++i, ++changes) randomParameterChange(*rig.plugin, rig.random);
+        for (int i = 0; i < burst; ++i, ++changes)
+            randomParameterChange(*rig.plugin, rig.random);
         rig.buffers.fillNoise(rig.seed, 0.5f);
         processInto(*rig.plugin, rig.buffers, kSubBlock, scan);
     }
-    if (!scan.clean()) return failed(scan.describe());
+    if (!scan.clean())
+        return failed(scan.describe());
     return passed(std::to_string(changes) + " random changes between sub-blocks of 32, output clean");
 }
 
 CheckResult checkParameterFuzz(const ValidationTarget& target) {
     constexpr int kBlock = 64;
     Rig rig(target, 44100.0, kBlock);
-    if (rig.plugin == nullptr) return failed(rig.error);
+    if (rig.plugin == nullptr)
+        return failed(rig.error);
     SampleScan scan;
     const int params = rig.plugin->numParams();
     for (int i = 0; i < 1000 && params > 0; ++i) {
@@ -267,7 +299,8 @@ CheckResult checkParameterFuzz(const ValidationTarget& target) {
         rig.buffers.fillNoise(rig.seed, 0.5f);
         processInto(*rig.plugin, rig.buffers, kBlock, scan);
     }
-    if (!scan.clean()) return failed("random values in 0..1: " + scan.describe());
+    if (!scan.clean())
+        return failed("random values in 0..1: " + scan.describe());
     const float outside[] = {-1.0f, -0.001f, 1.001f, 2.0f, 100.0f, -100.0f, 1.0e9f, -1.0e9f};
     for (int index = 0; index < params; ++index) {
         for (float value : outside) {
@@ -292,7 +325,8 @@ CheckResult checkParameterFuzz(const ValidationTarget& target) {
     }
     rig.buffers.fillNoise(rig.seed, 0.5f);
     processInto(*rig.plugin, rig.buffers, kBlock, scan);
-    if (!scan.clean()) return failed("after out-of-range indices: " + scan.describe());
+    if (!scan.clean())
+        return failed("after out-of-range indices: " + scan.describe());
     return passed("random values, values outside 0..1 and indices outside 0.." + std::to_string(params - 1) +
                   " handled, output clean");
 }
@@ -301,37 +335,47 @@ CheckResult checkStateRestoration(const ValidationTarget& target) {
     std::mt19937 random(target.seed);
     std::string error;
     auto original = PluginInstance::create(target.module, error);
-    if (original == nullptr) return failed(error);
+    if (original == nullptr)
+        return failed(error);
     const int params = original->numParams();
-    for (int i = 0; i < params; ++i) original->setParameter(i, randomUnit(random));
+    for (int i = 0; i < params; ++i)
+        original->setParameter(i, randomUnit(random));
     const std::string name = "qh state " + std::to_string(target.seed % 100000);
     const bool hasPrograms = original->numPrograms() > 0;
-    if (hasPrograms) original->dispatch(effSetProgramName, 0, 0, const_cast<char*>(name.c_str()));
+    if (hasPrograms)
+        original->dispatch(effSetProgramName, 0, 0, const_cast<char*>(name.c_str()));
     std::vector<float> saved(static_cast<std::size_t>(params));
-    for (int i = 0; i < params; ++i) saved[static_cast<std::size_t>(i)] = original->getParameter(i);
+    for (int i = 0; i < params; ++i)
+        saved[static_cast<std::size_t>(i)] = original->getParameter(i);
     const std::string savedName = original->programName();
     std::vector<char> chunk;
     if (original->effect()->flags & effFlagsProgramChunks) {
         void* data = nullptr;
         const VstIntPtr size = original->dispatch(effGetChunk, 0, 0, &data);
-        if (size > 0 && data != nullptr) chunk.assign(static_cast<char*>(data), static_cast<char*>(data) + size);
+        if (size > 0 && data != nullptr)
+            chunk.assign(static_cast<char*>(data), static_cast<char*>(data) + size);
     }
 
     auto restored = PluginInstance::create(target.module, error);
-    if (restored == nullptr) return failed(error);
-    if (!chunk.empty()) restored->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
-    for (int i = 0; i < params; ++i) restored->setParameter(i, saved[static_cast<std::size_t>(i)]);
-    if (hasPrograms) restored->dispatch(effSetProgramName, 0, 0, const_cast<char*>(savedName.c_str()));
+    if (restored == nullptr)
+        return failed(error);
+    if (!chunk.empty())
+        restored->dispatch(effSetChunk, 0, static_cast<VstIntPtr>(chunk.size()), chunk.data());
+    for (int i = 0; i < params; ++i)
+        restored->setParameter(i, saved[static_cast<std::size_t>(i)]);
+    if (hasPrograms)
+        restored->dispatch(effSetProgramName, 0, 0, const_cast<char*>(savedName.c_str()));
     for (int i = 0; i < params; ++i) {
         const float back = restored->getParameter(i);
         if (std::fabs(back - saved[static_cast<std::size_t>(i)]) > 1.0e-5f)
-            return failed(parameterSummary(*restored, i) + format(" saved as %.7g, restored as %.7g",
-                                                                  saved[static_cast<std::size_t>(i)], back));
+            return failed(parameterSummary(*restored, i) +
+                          format(" saved as %.7g, restored as %.7g", saved[static_cast<std::size_t>(i)], back));
         if (restored->parameterDisplay(i) != original->parameterDisplay(i))
             return failed(parameterSummary(*restored, i) + " shows \"" + restored->parameterDisplay(i) +
                           "\" after restoring, \"" + original->parameterDisplay(i) + "\" before");
     }
-    if (hasPrograms && savedName != name) return failed("program name set to \"" + name + "\" reads \"" + savedName + "\"");
+    if (hasPrograms && savedName != name)
+        return failed("program name set to \"" + name + "\" reads \"" + savedName + "\"");
     if (hasPrograms && restored->programName() != savedName)
         return failed("program name \"" + savedName + "\" restored as \"" + restored->programName() + "\"");
     return passed(std::to_string(params) + " parameter values" + (hasPrograms ? " and the program name" : "") +
@@ -343,7 +387,8 @@ CheckResult checkMidiFuzz(const ValidationTarget& target) {
     constexpr int kBlock = 256;
     constexpr int kLists = 2000;
     Rig rig(target, 44100.0, kBlock);
-    if (rig.plugin == nullptr) return failed(rig.error);
+    if (rig.plugin == nullptr)
+        return failed(rig.error);
     SampleScan scan;
     EventList list;
     long events = 0;
@@ -356,7 +401,8 @@ CheckResult checkMidiFuzz(const ValidationTarget& target) {
     }
     VstEvents empty{};
     rig.plugin->sendEvents(&empty);
-    if (!scan.clean()) return failed(scan.describe());
+    if (!scan.clean())
+        return failed(scan.describe());
     return passed(std::to_string(events) + " random events in " + std::to_string(kLists) + " lists, output clean");
 }
 
@@ -364,7 +410,8 @@ CheckResult checkThreads(const ValidationTarget& target) {
     constexpr int kBlock = 256;
     std::string error;
     auto plugin = prepared(target, 44100.0, kBlock, error);
-    if (plugin == nullptr) return failed(error);
+    if (plugin == nullptr)
+        return failed(error);
     std::atomic<bool> stop{false};
     std::atomic<long> blocks{0};
     std::atomic<long> changes{0};
@@ -383,7 +430,8 @@ CheckResult checkThreads(const ValidationTarget& target) {
         std::mt19937 random(target.seed + 1);
         while (!stop.load(std::memory_order_relaxed)) {
             randomParameterChange(*plugin, random);
-            if (plugin->numParams() > 0) plugin->parameterDisplay(0);
+            if (plugin->numParams() > 0)
+                plugin->parameterDisplay(0);
             changes.fetch_add(1, std::memory_order_relaxed);
             std::this_thread::yield();
         }
@@ -402,18 +450,21 @@ CheckResult checkThreads(const ValidationTarget& target) {
     audio.join();
     parameters.join();
     midi.join();
-    if (!scan.clean()) return failed(scan.describe());
+    if (!scan.clean())
+        return failed(scan.describe());
     return passed(std::to_string(blocks.load()) + " blocks processed while " + std::to_string(changes.load()) +
                   " parameter changes and " + std::to_string(lists.load()) +
                   " MIDI lists arrived on other threads, output clean");
 }
 
 CheckResult checkNoAllocation(const ValidationTarget& target) {
-    if (!allocationCountingAvailable()) return skipped("not observable on this platform");
+    if (!allocationCountingAvailable())
+        return skipped("not observable on this platform");
     constexpr int kBlock = 512;
     constexpr int kBlocks = 200;
     Rig rig(target, 44100.0, kBlock);
-    if (rig.plugin == nullptr) return failed(rig.error);
+    if (rig.plugin == nullptr)
+        return failed(rig.error);
     EventList list;
     AllocationCount total;
     int callsThatAllocated = 0;
@@ -428,7 +479,8 @@ CheckResult checkNoAllocation(const ValidationTarget& target) {
         total.allocations += count.allocations;
         total.frees += count.frees;
         if (count.allocations != 0 || count.frees != 0) {
-            if (callsThatAllocated++ == 0) firstCall = i + 1;
+            if (callsThatAllocated++ == 0)
+                firstCall = i + 1;
         }
     }
     if (total.allocations != 0 || total.frees != 0)
@@ -445,7 +497,8 @@ CheckResult checkTiming(const ValidationTarget& target) {
     const auto openStart = Clock::now();
     auto plugin = PluginInstance::create(target.module, error);
     const double openSeconds = secondsSince(openStart);
-    if (plugin == nullptr) return failed(error);
+    if (plugin == nullptr)
+        return failed(error);
     const auto resumeStart = Clock::now();
     plugin->configure(44100.0, kBlock);
     plugin->resume();
@@ -454,21 +507,25 @@ CheckResult checkTiming(const ValidationTarget& target) {
     buffers.fillNoise(seed, 0.5f);
     const long frames = std::max(44100L, static_cast<long>(44100.0 * target.seconds));
     const auto processStart = Clock::now();
-    for (long done = 0; done < frames; done += kBlock) plugin->process(buffers.inputs(), buffers.outputs(), kBlock);
+    for (long done = 0; done < frames; done += kBlock)
+        plugin->process(buffers.inputs(), buffers.outputs(), kBlock);
     const double processSeconds = secondsSince(processStart);
     const double nsPerFrame = processSeconds * 1.0e9 / static_cast<double>(frames);
-    return passed(format("open %.3f ms, resume %.3f ms, ", openSeconds * 1e3, resumeSeconds * 1e3) +
-                  format("processing %.1f ns per frame (%.0fx real time at 44.1 kHz)", nsPerFrame,
-                         1.0e9 / 44100.0 / nsPerFrame));
+    return passed(
+        format("open %.3f ms, resume %.3f ms, ", openSeconds * 1e3, resumeSeconds * 1e3) +
+        format("processing %.1f ns per frame (%.0fx real time at 44.1 kHz)", nsPerFrame, 1.0e9 / 44100.0 / nsPerFrame));
 }
 
 CheckResult checkEditor(const ValidationTarget& target) {
     std::string error;
     auto plugin = prepared(target, 44100.0, 512, error);
-    if (plugin == nullptr) return failed(error);
-    if ((plugin->effect()->flags & effFlagsHasEditor) == 0) return skipped("the module has no editor");
+    if (plugin == nullptr)
+        return failed(error);
+    if ((plugin->effect()->flags & effFlagsHasEditor) == 0)
+        return skipped("the module has no editor");
     EditorWindow window;
-    if (window.handle() == nullptr) return skipped("no native parent window available here");
+    if (window.handle() == nullptr)
+        return skipped("no native parent window available here");
     constexpr int kOpenings = 3;
     for (int opening = 0; opening < kOpenings; ++opening) {
         if (plugin->dispatch(effEditOpen, 0, 0, window.handle()) == 0)
@@ -480,7 +537,8 @@ CheckResult checkEditor(const ValidationTarget& target) {
             return failed("the open editor reports no size");
         }
         for (int i = 0; i < 20; ++i) {
-            if (plugin->numParams() > 0) plugin->setParameter(i % plugin->numParams(), static_cast<float>(i) / 20.0f);
+            if (plugin->numParams() > 0)
+                plugin->setParameter(i % plugin->numParams(), static_cast<float>(i) / 20.0f);
             plugin->dispatch(effEditIdle);
             window.pumpMessages();
         }

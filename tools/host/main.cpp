@@ -33,10 +33,14 @@ int main(int argc, char** argv) {
     installCrashGuard();
     const Arguments args(argv + 2, argv + argc);
     const char* command = argv[1];
-    if (std::strcmp(command, "info") == 0) return runInfo(args);
-    if (std::strcmp(command, "render") == 0) return runRender(args);
-    if (std::strcmp(command, "validate") == 0) return runValidate(args);
-    if (std::strcmp(command, "bench") == 0) return runBench(args);
+    if (std::strcmp(command, "info") == 0)
+        return runInfo(args);
+    if (std::strcmp(command, "render") == 0)
+        return runRender(args);
+    if (std::strcmp(command, "validate") == 0)
+        return runValidate(args);
+    if (std::strcmp(command, "bench") == 0)
+        return runBench(args);
     std::fprintf(stderr, "quorl-host: unknown command '%s'\n%s", command, kUsage);
     return 2;
 }

@@ -2,15 +2,13 @@
 
 namespace {
 
-float single(double v)
-{
+float single(double v) {
     return static_cast<float>(v);
 }
 
-} // namespace
+}  // namespace
 
-void ReferenceSpringEngine::process(const float* in, float* out, std::int32_t frames)
-{
+void ReferenceSpringEngine::process(const float* in, float* out, std::int32_t frames) {
     for (std::int32_t i = 0; i < frames; ++i) {
         const float input = SpringTank::sanitized(in[i]);
         out[i] = tank.built ? SpringTank::sanitized(step(input)) : input;
@@ -19,8 +17,7 @@ void ReferenceSpringEngine::process(const float* in, float* out, std::int32_t fr
         tank.clearLoops();
 }
 
-float ReferenceSpringEngine::step(float in)
-{
+float ReferenceSpringEngine::step(float in) {
     SpringTank& t = tank;
     auto tick = [&t](int k, float v) { return double(t.delayUnits[k].tick(v)); };
 

@@ -9,25 +9,21 @@ namespace {
 struct Differences {
     std::string first;
 
-    void check(bool same, const std::string& what)
-    {
+    void check(bool same, const std::string& what) {
         if (!same && first.empty())
             first = what;
     }
-    void number(float a, float b, const std::string& what)
-    {
+    void number(float a, float b, const std::string& what) {
         check(bitsOf(a) == bitsOf(b), what + " " + std::to_string(a) + " vs " + std::to_string(b));
     }
-    void integer(std::int32_t a, std::int32_t b, const std::string& what)
-    {
+    void integer(std::int32_t a, std::int32_t b, const std::string& what) {
         check(a == b, what + " " + std::to_string(a) + " vs " + std::to_string(b));
     }
 };
 
-} // namespace
+}  // namespace
 
-testing::AssertionResult sameState(const EngineState& expected, const EngineState& actual)
-{
+testing::AssertionResult sameState(const EngineState& expected, const EngineState& actual) {
     Differences d;
     for (std::size_t k = 0; k < expected.delayUnits.size(); ++k) {
         const EngineState::Unit& a = expected.delayUnits[k];
